@@ -1,0 +1,29 @@
+# The show: `make demo` runs it, `make test` builds everything and runs every test.
+SHELL := /bin/bash
+PRESETS := native windows-x86 windows-x64
+
+.PHONY: demo test build bootstrap frames bench dist soak clean $(addprefix build-,$(PRESETS))
+
+bootstrap:
+	@scripts/bootstrap.sh
+
+build-%: bootstrap
+	@cmake --preset $* >/dev/null
+	@cmake --build --preset $*
+
+build: $(addprefix build-,$(PRESETS))
+
+# Native tests under the sanitizers, then the Windows x64 tests under Wine. The 32-bit build is
+# compiled and linked, not run: these machines cannot execute 32-bit programs.
+test: bootstrap
+	@cmake --preset native >/dev/null && cmake --build --preset native
+	@cmake --preset windows-x86 >/dev/null && cmake --build --preset windows-x86
+	@cmake --preset windows-x64 >/dev/null && cmake --build --preset windows-x64
+	@ctest --preset native
+	@ctest --preset windows-x64
+
+demo: build-windows-x64
+	@scripts/demo.sh
+
+clean:
+	rm -rf build dist

@@ -1,0 +1,45 @@
+# Warnings as errors on the project's own code only (not GLEW or GoogleTest).
+function(show_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# A static library of the project, rooted at src/ for includes.
+function(show_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+    show_warnings(${name})
+endfunction()
+
+# A GoogleTest executable registered as one CTest test. Windows tests run under Wine in a
+# throw-away environment that one fixture sets up per test run.
+function(show_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} show_gtest_main)
+    show_warnings(${name})
+    if(NOT SHOW_RUN_TESTS)
+        return()
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
+    if(SHOW_WINDOWS)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_env
+            ENVIRONMENT "SHOW_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    else()
+        set_tests_properties(${name} PROPERTIES
+            ENVIRONMENT "SHOW_SOURCE_DIR=${PROJECT_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
+    endif()
+endfunction()
+
+# Copies the Data folder beside an executable so it runs from where it was built.
+function(show_copy_data target)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy_directory ${PROJECT_SOURCE_DIR}/src/Data $<TARGET_FILE_DIR:${target}>/Data
+        VERBATIM)
+endfunction()

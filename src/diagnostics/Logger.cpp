@@ -1,0 +1,3 @@
+#include "diagnostics/Logger.h"
+
+IntrusivePointer<Logger> g_logger;
