@@ -49,9 +49,12 @@ void utf8ToWide(const char* text, WideString& out) {
     std::size_t i = 0;
     while (i < n) {
         const unsigned char lead = in[i];
-        const int trailing = lead < 0xC0 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : lead < 0xF8 ? 3
-                                                             : lead < 0xFC ? 4
-                                                                           : 5;
+        const int trailing = lead < 0xC0   ? 0
+                             : lead < 0xE0 ? 1
+                             : lead < 0xF0 ? 2
+                             : lead < 0xF8 ? 3
+                             : lead < 0xFC ? 4
+                                           : 5;
         if (i + static_cast<std::size_t>(trailing) >= n)
             break;
         if (!wellFormed(in + i, trailing + 1))

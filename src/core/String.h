@@ -150,7 +150,8 @@ template <class Unit> class BasicString {
     }
     bool ownsStorage() const { return begin_ != nullptr && limit_ - begin_ > 1; }
     void setShared() {
-        begin_ = end_ = reinterpret_cast<Unit*>(const_cast<unsigned char*>(detail::sharedEmptyStorage));
+        begin_ = end_ =
+            reinterpret_cast<Unit*>(const_cast<unsigned char*>(detail::sharedEmptyStorage));
         limit_ = begin_ + 1;
     }
     void release() {

@@ -16,4 +16,6 @@ void StderrLogger::write(int level, const char* text) {
     std::fprintf(stderr, "[%d] %s%s", level, text, endsLine ? "" : "\n");
 }
 
-void StderrLogger::flush() { std::fflush(stderr); }
+void StderrLogger::flush() {
+    std::fflush(stderr);
+}

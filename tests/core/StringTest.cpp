@@ -6,7 +6,9 @@
 
 namespace {
 
-std::u16string units(const WideString& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string units(const WideString& s) {
+    return std::u16string(s.begin(), s.end());
+}
 
 } // namespace
 
