@@ -14,7 +14,7 @@ packages=(
   xvfb xdotool x11-apps x11-utils imagemagick
   vorbis-tools sox ffmpeg pulseaudio
   dpkg-dev xz-utils zip
-  fonts-dejavu-core
+  fonts-play
 )
 
 sudo=""
