@@ -28,7 +28,9 @@ bool readSource(FileSystem& fileSystem, const char* path, ByteString& source) {
     if (!file->readFully(size, buffer.get()))
         return false;
     buffer[size] = '\0';
-    source.assign(buffer.get(), buffer.get() + size);
+    // Constructed, not assigned: assigning an empty range to an empty ByteString would write
+    // its terminator into the shared read-only empty block.
+    source = ByteString(buffer.get(), buffer.get() + size);
     file->close();
     return true;
 }

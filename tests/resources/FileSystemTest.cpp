@@ -324,19 +324,20 @@ TEST_F(LocalFiles, SizesOf4GiBAndMoreKeepTheLow32Bits) {
 
 #ifdef _WIN32
 TEST_F(LocalFiles, ADirectoryWithFurtherAttributesExistsButDoesNotOpen) {
-    scratch.makeDirectory("Data/Images");
-    const std::wstring directory = std::filesystem::path(root("Data/Images")).wstring();
-    if (!SetFileAttributesW(directory.c_str(),
-                            FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY) ||
-        GetFileAttributesW(directory.c_str()) == FILE_ATTRIBUTE_DIRECTORY)
-        GTEST_SKIP() << "the file system keeps no read-only bit on directories";
+    // Wine shows names that start with a dot as hidden; Windows keeps the read-only bit.
+    scratch.makeDirectory("Data/.Images");
+    const std::wstring directory = std::filesystem::path(root("Data/.Images")).wstring();
+    SetFileAttributesW(directory.c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
+    const DWORD attributes = GetFileAttributesW(directory.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || attributes == FILE_ATTRIBUTE_DIRECTORY)
+        GTEST_SKIP() << "no directory with further attribute bits here";
     provider->addRoot(root("Data").c_str());
     FileSystem files;
     files.mount(provider);
     IntrusivePointer<File> file;
-    EXPECT_TRUE(provider->exists("Images"));
-    EXPECT_FALSE(files.open("Images", file));
-    EXPECT_EQ(log.lines(), std::vector<LogLine>{notFound("Images")});
+    EXPECT_TRUE(provider->exists(".Images"));
+    EXPECT_FALSE(files.open(".Images", file));
+    EXPECT_EQ(log.lines(), std::vector<LogLine>{notFound(".Images")});
     SetFileAttributesW(directory.c_str(), FILE_ATTRIBUTE_DIRECTORY);
 }
 
