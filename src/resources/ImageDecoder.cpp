@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstring>
+#include <new>
 #include <stb_image.h>
 #include <utility>
 
@@ -163,8 +164,11 @@ bool decodeImage(const unsigned char* bytes, std::size_t length, DecodedImage& i
         static_cast<std::size_t>(width) * static_cast<std::size_t>(components);
     const std::size_t outRow =
         static_cast<std::size_t>(width) * static_cast<std::size_t>(outComponents);
+    // The size comes from the file: a failed allocation is a failed decode, not an exception.
     std::unique_ptr<unsigned char[]> flipped(
-        new unsigned char[outRow * static_cast<std::size_t>(height)]);
+        new (std::nothrow) unsigned char[outRow * static_cast<std::size_t>(height)]);
+    if (!flipped)
+        return false;
     for (int row = 0; row < height; ++row) {
         const stbi_uc* source = decoded.get() + inRow * static_cast<std::size_t>(height - 1 - row);
         unsigned char* target = flipped.get() + outRow * static_cast<std::size_t>(row);

@@ -203,8 +203,9 @@ TEST(ImageDecoder, RefusesHuffmanTablesWithMoreThan256Codes) {
     }
 }
 
-// Every prefix and a spread of single-bit flips of a PNG and a JPEG: each decode either fails
-// or yields an image whose every byte can be read (the sanitizers watch the reads).
+// Every prefix and a spread of single-bit flips of PNGs and JPEGs (baseline and progressive): each
+// decode either fails or yields an image whose every byte can be read (the sanitizers watch the
+// reads).
 TEST(ImageDecoder, SurvivesTruncatedAndBitFlippedFiles) {
     const auto started = std::chrono::steady_clock::now();
     struct Sample {
@@ -216,6 +217,7 @@ TEST(ImageDecoder, SurvivesTruncatedAndBitFlippedFiles) {
         {"rgba png", encodePng(24, 16, 4, patternPixels(24, 16, 4)), true},
         {"grey png", encodePng(13, 9, 1, patternPixels(13, 9, 1)), true},
         {"rgb jpeg", encodeJpeg(16, 8, 3, patternPixels(16, 8, 3)), false},
+        {"progressive jpeg", readFixture("progressive.jpg"), false},
     };
     unsigned checksum = 0;
     auto probe = [&checksum](const Bytes& bytes) {

@@ -1,7 +1,9 @@
 #include "TestSupport.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <ostream>
 #include <stdexcept>
 
@@ -100,6 +102,20 @@ Bytes encodeBmp(int width, int height, int components, const Bytes& pixels) {
     const int written =
         stbi_write_bmp_to_func(appendBytes, &out, width, height, components, pixels.data());
     return checked(std::move(out), written);
+}
+
+Bytes readFixture(const std::string& name) {
+    const char* source = std::getenv("SHOW_SOURCE_DIR");
+    if (source == nullptr)
+        throw std::runtime_error("SHOW_SOURCE_DIR is not set");
+    const std::string path = std::string(source) + "/tests/resources/data/" + name;
+    std::ifstream in(path, std::ios::binary);
+    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof())
+        throw std::runtime_error("cannot read " + path);
+    if (bytes.empty())
+        throw std::runtime_error("no fixture at " + path);
+    return bytes;
 }
 
 Bytes patternPixels(int width, int height, int components) {

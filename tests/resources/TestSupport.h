@@ -55,5 +55,7 @@ class ScratchDirectory {
 Bytes encodePng(int width, int height, int components, const Bytes& pixels);
 Bytes encodeJpeg(int width, int height, int components, const Bytes& pixels, int quality = 90);
 Bytes encodeBmp(int width, int height, int components, const Bytes& pixels);
+// A file from tests/resources/data of the source tree (found through SHOW_SOURCE_DIR).
+Bytes readFixture(const std::string& name);
 // A pattern in which every component of every pixel differs from its neighbours.
 Bytes patternPixels(int width, int height, int components);

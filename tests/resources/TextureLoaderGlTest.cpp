@@ -74,6 +74,19 @@ TEST_F(TextureLoading, JpegBecomesSrgb8AndPngWithAlphaSrgb8Alpha8) {
     EXPECT_TRUE(log.lines().empty());
 }
 
+TEST_F(TextureLoading, AProgressiveJpegLoadsLikeABaselineOne) {
+    scratch.write("Images/tunnel.jpg", readFixture("progressive.jpg"));
+    Texture texture;
+    ASSERT_TRUE(load("Images/tunnel.jpg", texture));
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_SRGB8);
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 16);
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_HEIGHT), 8);
+    // A red-to-blue gradient from top to bottom: GL's first row is the bottom, mostly blue.
+    const Bytes pixels = readBack(GL_RGB, 16, 8, 3);
+    EXPECT_GT(pixels[2], pixels[0]);
+    EXPECT_GT(pixels[pixels.size() - 3], pixels[pixels.size() - 1]);
+}
+
 TEST_F(TextureLoading, FiveWideRgbRowsArriveUnskewedAndBottomUp) {
     const Bytes pixels = patternPixels(5, 3, 3);
     scratch.write("Images/five.png", encodePng(5, 3, 3, pixels));
