@@ -71,6 +71,7 @@ void SoundFeeder::reset(std::uint32_t bufferBytes, std::uint32_t bytesPerFrame,
     lastPlayCursor = 0;
     pendingFrames = 0;
     writeCursor = 0;
+    framesWritten = 0;
     framesSkipped = 0;
 }
 
@@ -124,6 +125,7 @@ std::uint32_t SoundFeeder::pass(SoundTarget& target, MusicStream& stream) {
             const std::uint32_t written =
                 std::min((first.bytes + second.bytes) / bytesPerFrame_, pending);
             writeCursor = (writeCursor + written * bytesPerFrame_) % bufferBytes_;
+            framesWritten += written;
             target.enterBookkeeping();
             pendingFrames -= std::min(written, pendingFrames);
             target.leaveBookkeeping();

@@ -54,7 +54,9 @@ class SoundFeeder {
     std::uint32_t pendingFrames = 0;
     // The feeder's own.
     std::uint32_t writeCursor = 0;
-    // Frames dropped to catch up after stalls, for diagnostics and tests.
+    // For diagnostics, tests and the benchmark: frames written into the buffer, and frames
+    // dropped to catch up after stalls.
+    std::uint64_t framesWritten = 0;
     std::uint64_t framesSkipped = 0;
 
     static constexpr std::uint32_t maximumWaitMilliseconds = 100;
