@@ -1,12 +1,11 @@
 #include "AudioTestSupport.h"
+#include "CaptureMatch.h"
 
 #include "audio/MusicPlayer.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -14,10 +13,6 @@
 #include <vector>
 
 namespace {
-
-using Channel = std::vector<float>;
-
-constexpr double trackRate = 44100;
 
 // The environment hands a Unix path; Wine's Z: drive is the Unix root.
 std::string windowsPath(const char* path) {
@@ -42,91 +37,6 @@ std::uint64_t fileSize(const std::string& path) {
     return (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// Stereo frames of raw PCM, 32-bit float or 16-bit integer, resampled linearly to the track's
-// rate.
-void interpret(const Bytes& raw, bool isFloat, double rate, Channel& left, Channel& right) {
-    const std::size_t sampleBytes = isFloat ? 4 : 2;
-    const std::size_t frames = raw.size() / (2 * sampleBytes);
-    auto sample = [&](std::size_t frame, std::size_t channel) {
-        const std::uint8_t* p = raw.data() + (frame * 2 + channel) * sampleBytes;
-        if (isFloat) {
-            float value;
-            std::memcpy(&value, p, 4);
-            return std::isfinite(value) ? value : 0.0f;
-        }
-        std::int16_t value;
-        std::memcpy(&value, p, 2);
-        return value / 32768.0f;
-    };
-    const std::size_t outFrames = static_cast<std::size_t>(frames * trackRate / rate);
-    left.assign(outFrames, 0);
-    right.assign(outFrames, 0);
-    for (std::size_t i = 0; i + 1 < outFrames; ++i) {
-        const double at = i * rate / trackRate;
-        const std::size_t j = static_cast<std::size_t>(at);
-        if (j + 1 >= frames)
-            break;
-        const float t = static_cast<float>(at - j);
-        left[i] = sample(j, 0) * (1 - t) + sample(j + 1, 0) * t;
-        right[i] = sample(j, 1) * (1 - t) + sample(j + 1, 1) * t;
-    }
-}
-
-double correlation(const float* a, const float* b, std::size_t n) {
-    double ab = 0, aa = 0, bb = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        ab += double(a[i]) * b[i];
-        aa += double(a[i]) * a[i];
-        bb += double(b[i]) * b[i];
-    }
-    return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0;
-}
-
-struct Alignment {
-    std::string format;
-    Channel left, right;
-    std::size_t lag = 0;
-    double score = -1;
-};
-
-// The device format and start offset under which the capture best matches the track's start.
-// The offset is searched near the first sound, so a shifted copy of the track cannot pass.
-Alignment align(const Bytes& raw, const Channel& trackLeft, const Channel& trackRight) {
-    Alignment best;
-    const std::size_t window = static_cast<std::size_t>(trackRate / 2);
-    for (bool isFloat : {true, false})
-        for (double rate : {48000.0, 44100.0}) {
-            Alignment a;
-            a.format = std::string(isFloat ? "float32 " : "s16 ") + std::to_string(int(rate));
-            interpret(raw, isFloat, rate, a.left, a.right);
-            std::size_t onset = 0;
-            while (onset < a.left.size() && std::fabs(a.left[onset]) < 0.005f &&
-                   std::fabs(a.right[onset]) < 0.005f)
-                ++onset;
-            const std::size_t from = onset > 400 ? onset - 400 : 0;
-            for (std::size_t lag = from; lag <= onset + 400 && lag + window <= a.left.size();
-                 ++lag) {
-                const double score = correlation(a.left.data() + lag, trackLeft.data(), window) +
-                                     correlation(a.right.data() + lag, trackRight.data(), window);
-                if (score > a.score) {
-                    a.score = score;
-                    a.lag = lag;
-                }
-            }
-            if (a.score > best.score)
-                best = std::move(a);
-        }
-    best.score /= 2;
-    return best;
-}
-
-double rms(const Channel& channel, std::size_t from, std::size_t to) {
-    double sum = 0;
-    for (std::size_t i = from; i < to; ++i)
-        sum += double(channel[i]) * channel[i];
-    return to > from ? std::sqrt(sum / double(to - from)) : 0;
-}
-
 } // namespace
 
 // The real player on Wine's DirectSound, whose ALSA device writes what it plays to the file
@@ -141,12 +51,7 @@ TEST(MusicPlayerOnTheDevice, PlaysTheTrackFromItsStartThenSilenceAndStopsPromptl
 
     const Decoded reference = decodeWhole(stereoOgg());
     ASSERT_EQ(reference.channels, 2);
-    Channel trackLeft(reference.frames()), trackRight(reference.frames());
-    for (std::size_t i = 0; i < reference.frames(); ++i) {
-        trackLeft[i] = reference.samples[2 * i] / 32768.0f;
-        trackRight[i] = reference.samples[2 * i + 1] / 32768.0f;
-    }
-    const double trackSeconds = reference.frames() / trackRate;
+    const double trackSeconds = reference.frames() / 44100.0;
 
     LoggerScope logger;
     HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 16, 16, nullptr, nullptr,
@@ -176,31 +81,17 @@ TEST(MusicPlayerOnTheDevice, PlaysTheTrackFromItsStartThenSilenceAndStopsPromptl
     DestroyWindow(window);
 
     const Bytes raw = readFile(capturePath);
-    const Alignment a = align(raw, trackLeft, trackRight);
-    std::printf("capture: %zu bytes, read as %s, track starts at frame %zu, score %.4f\n",
-                raw.size(), a.format.c_str(), a.lag, a.score);
-    ASSERT_GT(a.score, 0.95);
-    // Only silence before the track.
-    EXPECT_LT(rms(a.left, 0, a.lag > 50 ? a.lag - 50 : 0), 0.001);
-
-    // The whole track in order, half a second at a time: the first three seconds come from the
-    // primed buffer, the rest through the feeder.
-    const std::size_t segment = static_cast<std::size_t>(trackRate / 2);
-    std::size_t checked = 0;
-    for (std::size_t at = 0; at + segment <= reference.frames(); at += segment) {
-        ASSERT_LE(a.lag + at + segment, a.left.size()) << "capture ends at " << at / trackRate;
-        const double left = correlation(a.left.data() + a.lag + at, trackLeft.data() + at, segment);
-        const double right =
-            correlation(a.right.data() + a.lag + at, trackRight.data() + at, segment);
-        EXPECT_GT(left, 0.95) << "left at " << at / trackRate << " s";
-        EXPECT_GT(right, 0.95) << "right at " << at / trackRate << " s";
-        checked += segment;
-    }
-    EXPECT_GT(checked / trackRate, trackSeconds - 0.5);
-
-    // Then silence, not the buffer's old contents going round again.
-    const std::size_t after = a.lag + reference.frames() + segment / 5;
-    ASSERT_LT(after + std::size_t(trackRate), a.left.size()) << "no capture after the track";
-    EXPECT_LT(rms(a.left, after, a.left.size()), 0.001);
-    EXPECT_LT(rms(a.right, after, a.right.size()), 0.001);
+    const CaptureMatch m = matchCapture(raw, reference);
+    std::printf("capture: %zu bytes read as %s; track at frame %zu (score %.4f), %.1f s matched "
+                "(worst %.4f), silence after %.6f\n",
+                raw.size(), m.format.c_str(), m.start, m.startScore, m.matchedSeconds,
+                m.worstSegment, m.silenceAfter);
+    EXPECT_GT(m.startScore, 0.95);
+    EXPECT_LT(m.silenceBefore, 0.001);
+    // The whole track in order: the first three seconds come from the primed buffer, the rest
+    // through the feeder; then silence, not the buffer's old contents going round again.
+    EXPECT_GT(m.matchedSeconds, trackSeconds - 0.5);
+    EXPECT_GT(m.worstSegment, 0.95);
+    EXPECT_GE(m.silenceAfter, 0.0) << "the capture ends before the track";
+    EXPECT_LT(m.silenceAfter, 0.001);
 }
