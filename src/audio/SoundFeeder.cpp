@@ -109,7 +109,9 @@ std::uint32_t SoundFeeder::pass(SoundTarget& target, MusicStream& stream) {
     target.leaveBookkeeping();
 
     if (lost != 0) {
+        // The skip drains the ring; the whole buffer is about to be rewritten from it.
         stream.skipFrames(lost);
+        stream.refill();
         framesSkipped += lost;
         writeCursor = cursor;
     }

@@ -60,8 +60,8 @@ TEST_F(MusicStreamTest, RingDeliversTheTrackAcrossItsEndAndThenSilence) {
     std::size_t at = 0;
 
     // Uneven takes, each followed by a refill, walk the free space round the ring's end; the
-    // 7-second track runs out on the way.
-    const std::uint32_t takes[] = {4410, 100000, 31, 90000, 132300, 77777, 5, 132300};
+    // track runs out on the way.
+    const std::uint32_t takes[] = {4410, 100000, 31, 90000, 132300, 77777, 5, 132300, 200000};
     for (std::uint32_t take : takes) {
         expectFrames(take, reference, at);
         ASSERT_FALSE(HasFatalFailure());

@@ -184,7 +184,7 @@ class SoundFeederTest : public ::testing::Test {
 } // namespace
 
 TEST_F(SoundFeederTest, PlaysTheTrackInTimeThenSilence) {
-    runFor(10.0);
+    runFor(15.0);
     EXPECT_GT(device->playedFrames, reference.frames() + 44100);
     expectInTime(0, device->playedFrames);
     EXPECT_GT(device->wrappedLocks, 0);
@@ -195,7 +195,7 @@ TEST_F(SoundFeederTest, PlaysTheTrackInTimeThenSilence) {
 }
 
 TEST_F(SoundFeederTest, FailedLocksAndCursorReadsAreMadeUpOnTheNextPass) {
-    runFor(9.0, 3, 5);
+    runFor(14.0, 3, 5);
     expectInTime(0, device->playedFrames);
     EXPECT_EQ(feeder.framesSkipped, 0u);
     EXPECT_TRUE(device->faults.empty()) << device->faults.front();
