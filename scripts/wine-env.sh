@@ -53,6 +53,9 @@ CONF
     WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >"$dir/wineboot.log" 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d alsa /f >/dev/null 2>&1
+    # Xvfb has no window manager: unmanaged windows get Wine's own frame, and closing one does
+    # not wait two seconds for a manager that never answers.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     # Debian's Wine does not load its own fonts: without these, dialogs fall back to another
     # face and the caption buttons show letters.
     for font in /usr/share/wine/fonts/*.ttf; do

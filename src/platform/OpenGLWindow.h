@@ -3,9 +3,9 @@
 #include "core/DisplaySettings.h"
 #include "core/IntrusivePointer.h"
 
-#include <cstdint>
 #include <GL/glew.h>
 #include <GL/wglew.h>
+#include <cstdint>
 #include <windows.h>
 
 // The one top-level window, its device context and the OpenGL context. First a hidden bootstrap
@@ -29,14 +29,41 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     HWND windowHandle() const { return window_; }
 
   private:
+    // The start-up steps that can fail, for the test seam below.
+    enum class Step : int {
+        None,
+        RegisterWindowClass,
+        CreateBootstrapWindow,
+        GetBootstrapDeviceContext,
+        ChooseLegacyPixelFormat,
+        SetLegacyPixelFormat,
+        CreateLegacyContext,
+        MakeLegacyContextCurrent,
+        LoadEntryPoints,
+        ChooseRealPixelFormat,
+        SwitchDisplayMode,
+        CreateVisibleWindow,
+        GetWindowDeviceContext,
+        SetRealPixelFormat,
+        CreateRealContext,
+        MakeRealContextCurrent,
+    };
+    // Test seam: the step named by failingStep_ is not attempted and reports failure, so that
+    // tests can reach every partly built state. Production code never sets it.
+    bool attempt(Step step) const { return step != failingStep_; }
+    friend struct OpenGLWindowFaults;
+
     std::uint16_t drawableWidth_ = 0;
     std::uint16_t drawableHeight_ = 0;
-    DisplaySettings settings_;
+    DisplaySettings settings_{};
     HWND window_ = nullptr;
     ATOM classAtom_ = 0;
     bool displayModeChanged_ = false;
+    // Full screen hides the cursor whether or not the mode was switched; teardown shows it again.
+    bool cursorHidden_ = false;
     HDC deviceContext_ = nullptr;
     HGLRC renderingContext_ = nullptr;
     PFNWGLCHOOSEPIXELFORMATARBPROC choosePixelFormat_ = nullptr;
     PFNWGLCREATECONTEXTATTRIBSARBPROC createContextAttribs_ = nullptr;
+    Step failingStep_ = Step::None;
 };

@@ -1,0 +1,284 @@
+#include "platform/OpenGLWindow.h"
+
+#include "diagnostics/Format.h"
+#include "diagnostics/Logger.h"
+#include "platform/WindowGeometry.h"
+
+namespace {
+
+const wchar_t windowName[] = L"OpenGL";
+
+constexpr DWORD windowedStyle =
+    WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+constexpr DWORD fullScreenStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_MAXIMIZE;
+constexpr DWORD extendedStyle = WS_EX_APPWINDOW;
+
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        // The frame loop ends on the quit message; the window itself goes at teardown.
+        PostQuitMessage(0);
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE)
+            PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+// One record for the bootstrap and the visible window; the class is registered once per object
+// and reused by the visible window.
+WNDCLASSEXW windowClass = {sizeof(WNDCLASSEXW),
+                           CS_OWNDC,
+                           windowProcedure,
+                           0,        // class extra bytes
+                           0,        // window extra bytes
+                           nullptr,  // instance: filled on first use
+                           nullptr,  // icon
+                           nullptr,  // cursor: filled on first use
+                           nullptr,  // background brush
+                           nullptr,  // menu
+                           nullptr,  // class name: filled on first use
+                           nullptr}; // small icon
+
+// Bootstrap only: 32 colour bits and nothing else (no alpha, depth, stencil or accumulation).
+PIXELFORMATDESCRIPTOR legacyPixelFormat() {
+    PIXELFORMATDESCRIPTOR format = {};
+    format.nSize = sizeof format;
+    format.nVersion = 1;
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = 32;
+    format.iLayerType = PFD_MAIN_PLANE;
+    return format;
+}
+
+// No sample buffers: the default framebuffer stays single-sampled and antialiasing happens in
+// the off-screen targets.
+// clang-format off
+const int pixelFormatAttributes[] = {
+    WGL_DRAW_TO_WINDOW_ARB, 1,
+    WGL_ACCELERATION_ARB, WGL_FULL_ACCELERATION_ARB,
+    WGL_SUPPORT_OPENGL_ARB, 1,
+    WGL_DOUBLE_BUFFER_ARB, 1,
+    WGL_FRAMEBUFFER_SRGB_CAPABLE_ARB, 1,
+    WGL_PIXEL_TYPE_ARB, WGL_TYPE_RGBA_ARB,
+    WGL_COLOR_BITS_ARB, 32,
+    WGL_DEPTH_BITS_ARB, 0,
+    WGL_STENCIL_BITS_ARB, 0,
+    0};
+
+// No version requested: the driver's default compatibility version applies.
+const int contextAttributes[] = {
+    WGL_CONTEXT_PROFILE_MASK_ARB, WGL_CONTEXT_COMPATIBILITY_PROFILE_BIT_ARB,
+    0};
+// clang-format on
+
+HINSTANCE moduleInstance() {
+    return GetModuleHandleW(nullptr);
+}
+
+// GCC warns about casts between unrelated function types unless they pass through void(*)().
+template <class Function> Function entryPoint(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(wglGetProcAddress(name)));
+}
+
+void logDriverString(GLenum name) {
+    const auto* text = reinterpret_cast<const char*>(glGetString(name));
+    const ByteString message = formatString("%s\n", text != nullptr ? text : "");
+    g_logger->write(LogDriver, message.c_str());
+}
+
+// Member by member: the device name is built afresh rather than assigned, because assigning an
+// empty string onto the shared empty storage writes its terminator there (read-only memory).
+void copySettings(const DisplaySettings& from, DisplaySettings& to) {
+    to.width = from.width;
+    to.height = from.height;
+    to.fullscreen = from.fullscreen;
+    to.vsync = from.vsync;
+    to.gpuScale = from.gpuScale;
+    to.aspect = from.aspect;
+    to.filtering = from.filtering;
+    to.coverageSampling = from.coverageSampling;
+    to.antialiasingLevel = from.antialiasingLevel;
+    to.deviceName = ByteString(from.deviceName);
+    to.monitorInfo = from.monitorInfo;
+}
+
+} // namespace
+
+OpenGLWindow::OpenGLWindow() = default;
+
+OpenGLWindow::~OpenGLWindow() {
+    if (classAtom_ != 0) {
+        if (window_ != nullptr) {
+            if (deviceContext_ != nullptr) {
+                if (renderingContext_ != nullptr) {
+                    wglMakeCurrent(deviceContext_, nullptr);
+                    wglDeleteContext(renderingContext_);
+                }
+                ReleaseDC(window_, deviceContext_);
+            }
+            DestroyWindow(window_);
+        }
+        UnregisterClassA(MAKEINTATOM(classAtom_), moduleInstance());
+    }
+    if (displayModeChanged_)
+        ChangeDisplaySettingsW(nullptr, 0);
+    if (cursorHidden_)
+        ShowCursor(TRUE);
+}
+
+bool OpenGLWindow::initExtensions() {
+    if (windowClass.hInstance == nullptr) {
+        windowClass.hInstance = moduleInstance();
+        // IDC_ARROW, spelt for the wide call.
+        windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+        windowClass.lpszClassName = windowName;
+    }
+    if (attempt(Step::RegisterWindowClass))
+        classAtom_ = RegisterClassExW(&windowClass);
+    if (classAtom_ == 0)
+        return false;
+
+    if (attempt(Step::CreateBootstrapWindow))
+        window_ = CreateWindowExW(extendedStyle, windowName, windowName, windowedStyle, 0, 0, 1, 1,
+                                  nullptr, nullptr, moduleInstance(), nullptr);
+    if (window_ == nullptr)
+        return false;
+    if (attempt(Step::GetBootstrapDeviceContext))
+        deviceContext_ = GetDC(window_);
+    if (deviceContext_ == nullptr)
+        return false;
+
+    const PIXELFORMATDESCRIPTOR legacy = legacyPixelFormat();
+    const int format =
+        attempt(Step::ChooseLegacyPixelFormat) ? ChoosePixelFormat(deviceContext_, &legacy) : 0;
+    if (format == 0)
+        return false;
+    if (!attempt(Step::SetLegacyPixelFormat) || !SetPixelFormat(deviceContext_, format, &legacy))
+        return false;
+    if (attempt(Step::CreateLegacyContext))
+        renderingContext_ = wglCreateContext(deviceContext_);
+    if (renderingContext_ == nullptr)
+        return false;
+    if (!attempt(Step::MakeLegacyContextCurrent) ||
+        !wglMakeCurrent(deviceContext_, renderingContext_))
+        return false;
+
+    if (attempt(Step::LoadEntryPoints)) {
+        choosePixelFormat_ = entryPoint<PFNWGLCHOOSEPIXELFORMATARBPROC>("wglChoosePixelFormatARB");
+        createContextAttribs_ =
+            entryPoint<PFNWGLCREATECONTEXTATTRIBSARBPROC>("wglCreateContextAttribsARB");
+    }
+    if (choosePixelFormat_ == nullptr || createContextAttribs_ == nullptr)
+        return false;
+
+    // Failures here surface later as missing entry points; the launcher only needs GL 1.1 and
+    // the extension flags GLEW could read.
+    glewInit();
+    return true;
+}
+
+bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
+    // Only a finished bootstrap has the device context and entry points needed below.
+    if (choosePixelFormat_ == nullptr || createContextAttribs_ == nullptr ||
+        deviceContext_ == nullptr)
+        return false;
+
+    copySettings(settings, settings_);
+    const DrawableSize drawable = drawableSizeFor(settings_);
+    drawableWidth_ = drawable.width;
+    drawableHeight_ = drawable.height;
+
+    const auto& display = settings_.monitorInfo.rcMonitor;
+    const bool fullscreen = settings_.fullscreen;
+    const DWORD style = fullscreen ? fullScreenStyle : windowedStyle;
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = 0, height = 0;
+    if (fullscreen) {
+        x = display.left;
+        y = display.top;
+        width = display.right - display.left;
+        height = display.bottom - display.top;
+    } else {
+        RECT outer = {0, 0, settings_.width, settings_.height};
+        AdjustWindowRectEx(&outer, style, FALSE, extendedStyle);
+        width = outer.right - outer.left;
+        height = outer.bottom - outer.top;
+    }
+
+    int format = 0;
+    UINT formatCount = 0;
+    if (!attempt(Step::ChooseRealPixelFormat) ||
+        !choosePixelFormat_(deviceContext_, pixelFormatAttributes, nullptr, 1, &format,
+                            &formatCount) ||
+        formatCount == 0)
+        return false;
+
+    // A window's pixel format is set once for its lifetime: the real format needs a new window.
+    wglMakeCurrent(deviceContext_, nullptr);
+    ReleaseDC(window_, deviceContext_);
+    deviceContext_ = nullptr;
+    wglDeleteContext(renderingContext_);
+    renderingContext_ = nullptr;
+    DestroyWindow(window_);
+    window_ = nullptr;
+
+    if (fullscreen && !settings_.gpuScale) {
+        DEVMODEA mode = {};
+        mode.dmSize = sizeof mode;
+        mode.dmDriverExtra = 0;
+        mode.dmFields = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
+        mode.dmPosition.x = display.left;
+        mode.dmPosition.y = display.top;
+        mode.dmPelsWidth = settings_.width;
+        mode.dmPelsHeight = settings_.height;
+        if (!attempt(Step::SwitchDisplayMode) ||
+            ChangeDisplaySettingsExA(settings_.deviceName.c_str(), &mode, nullptr, CDS_FULLSCREEN,
+                                     nullptr) != DISP_CHANGE_SUCCESSFUL)
+            return false;
+        displayModeChanged_ = true;
+    }
+
+    if (attempt(Step::CreateVisibleWindow))
+        window_ = CreateWindowExW(extendedStyle, windowName, windowName, style, x, y, width, height,
+                                  nullptr, nullptr, moduleInstance(), nullptr);
+    if (window_ == nullptr)
+        return false;
+    if (attempt(Step::GetWindowDeviceContext))
+        deviceContext_ = GetDC(window_);
+    if (deviceContext_ == nullptr)
+        return false;
+    // The descriptor is informational here: the index alone selects the format.
+    const PIXELFORMATDESCRIPTOR descriptor = legacyPixelFormat();
+    if (!attempt(Step::SetRealPixelFormat) || !SetPixelFormat(deviceContext_, format, &descriptor))
+        return false;
+    if (attempt(Step::CreateRealContext))
+        renderingContext_ = createContextAttribs_(deviceContext_, nullptr, contextAttributes);
+    if (renderingContext_ == nullptr)
+        return false;
+    if (!attempt(Step::MakeRealContextCurrent) ||
+        !wglMakeCurrent(deviceContext_, renderingContext_))
+        return false;
+    glewInit();
+
+    if (fullscreen) {
+        ShowCursor(FALSE);
+        cursorHidden_ = true;
+    }
+    ShowWindow(window_, SW_SHOW);
+
+    applySwapInterval(settings_.vsync, WGLEW_EXT_swap_control_tear != 0,
+                      wglSwapIntervalEXT != nullptr,
+                      [](int interval) { return wglSwapIntervalEXT(interval) != FALSE; });
+
+    glEnable(GL_FRAMEBUFFER_SRGB);
+    glEnable(GL_CULL_FACE);
+
+    logDriverString(GL_VENDOR);
+    logDriverString(GL_RENDERER);
+    logDriverString(GL_VERSION);
+    return true;
+}

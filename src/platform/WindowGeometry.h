@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/DisplaySettings.h"
+
+#include <cstdint>
+
+struct DrawableSize {
+    std::uint16_t width;
+    std::uint16_t height;
+};
+
+// The size the final on-screen pass must fill. GPU-scaled full screen keeps the display's own
+// mode, so the window covers the whole display rectangle; everywhere else it is the chosen
+// resolution. The rectangle's extent is kept to 16 bits like every other size here.
+DrawableSize drawableSizeFor(const DisplaySettings& settings);
+
+// Chooses and applies the swap interval through `setInterval` (the loaded wglSwapIntervalEXT or
+// a stand-in, called as bool(int)). Adaptive sync (-1) needs the tear-control extension, and a
+// driver may refuse it even then: plain vertical sync takes over. Nothing is called when the
+// entry point was not loaded.
+template <class SetInterval>
+void applySwapInterval(bool vsync, bool tearControl, bool loaded, SetInterval setInterval) {
+    if (!loaded)
+        return;
+    if (!vsync) {
+        setInterval(0);
+        return;
+    }
+    if (tearControl && setInterval(-1))
+        return;
+    setInterval(1);
+}

@@ -1,0 +1,84 @@
+// Reports, from inside the Wine session, the top-level windows of class "OpenGL" of every process:
+// the end-to-end test compares what the show opened with what it should have opened.
+// One line per window:
+//   window visible=1 title=OpenGL client=1280x720 image=show.exe close=1275,11
+// where close is a screen point on the caption's close button ("none" without one).
+#include <cstdio>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+namespace {
+
+std::string utf8(const std::wstring& text) {
+    if (text.empty())
+        return {};
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
+    out.resize(static_cast<std::size_t>(size - 1));
+    return out;
+}
+
+std::wstring imageName(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    const HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    if (handle == nullptr)
+        return L"?";
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    const BOOL ok = QueryFullProcessImageNameW(handle, 0, path, &size);
+    CloseHandle(handle);
+    if (!ok)
+        return L"?";
+    const std::wstring full(path, size);
+    return full.substr(full.find_last_of(L"\\/") + 1);
+}
+
+// Asks the window itself where its close button is: the centre of the points it hit-tests as
+// HTCLOSE in the caption band.
+std::string closeButton(HWND window) {
+    RECT outer = {};
+    GetWindowRect(window, &outer);
+    long sumX = 0, sumY = 0, count = 0;
+    for (int y = outer.top; y < outer.top + 48 && y < outer.bottom; y += 2)
+        for (int x = outer.right - 1; x > outer.right - 120 && x >= outer.left; x -= 2) {
+            DWORD_PTR hit = 0;
+            if (SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG,
+                                    1000, &hit) &&
+                hit == HTCLOSE) {
+                sumX += x;
+                sumY += y;
+                ++count;
+            }
+        }
+    if (count == 0)
+        return "none";
+    return std::to_string(sumX / count) + "," + std::to_string(sumY / count);
+}
+
+BOOL CALLBACK report(HWND window, LPARAM) {
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (std::wstring(className) != L"OpenGL")
+        return TRUE;
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    RECT client = {};
+    GetClientRect(window, &client);
+    std::printf("window visible=%d title=%s client=%ldx%ld image=%s close=%s\n",
+                IsWindowVisible(window) ? 1 : 0, utf8(title).c_str(), client.right - client.left,
+                client.bottom - client.top, utf8(imageName(window)).c_str(),
+                closeButton(window).c_str());
+    return TRUE;
+}
+
+} // namespace
+
+int main() {
+    EnumWindows(report, 0);
+    std::fflush(stdout);
+    return 0;
+}

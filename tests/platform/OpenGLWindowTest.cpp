@@ -1,0 +1,411 @@
+// The window and context on a real driver (Wine's WGL over Mesa llvmpipe under Xvfb).
+#include "platform/OpenGLWindow.h"
+
+#include "diagnostics/Logger.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// Reaches the test seam and the state the public interface does not show.
+struct OpenGLWindowFaults {
+    using Step = OpenGLWindow::Step;
+    static void failAt(OpenGLWindow& window, Step step) { window.failingStep_ = step; }
+    static bool displayModeChanged(const OpenGLWindow& window) {
+        return window.displayModeChanged_;
+    }
+};
+using Step = OpenGLWindowFaults::Step;
+
+namespace {
+
+class RecordingLogger final : public Logger {
+  public:
+    bool resetLevel() override {
+        minimumLevel = 0;
+        return true;
+    }
+    void write(int level, const char* text) override {
+        if (level >= minimumLevel)
+            lines.emplace_back(level, text);
+    }
+    void flush() override {}
+    std::vector<std::pair<int, std::string>> lines;
+};
+
+BOOL CALLBACK collectShowWindow(HWND window, LPARAM list) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (std::wstring(name) == L"OpenGL")
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+// The windows of class "OpenGL" this thread owns, shown or not.
+std::vector<HWND> showWindows() {
+    std::vector<HWND> found;
+    EnumThreadWindows(GetCurrentThreadId(), collectShowWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+bool classRegistered() {
+    WNDCLASSEXW info = {};
+    info.cbSize = sizeof info;
+    return GetClassInfoExW(GetModuleHandleW(nullptr), L"OpenGL", &info) != FALSE;
+}
+
+std::wstring title(HWND window) {
+    wchar_t text[64] = {};
+    GetWindowTextW(window, text, 64);
+    return text;
+}
+
+// The cursor's display counter: shown while it is 0 or more.
+int cursorCounter() {
+    const int counter = ShowCursor(TRUE);
+    ShowCursor(FALSE);
+    return counter - 1;
+}
+
+MONITORINFOEXA primaryMonitor() {
+    MONITORINFOEXA info = {};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+    return info;
+}
+
+DEVMODEW currentMode() {
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof mode;
+    EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+    return mode;
+}
+
+DisplaySettings windowed(bool vsync = true) {
+    DisplaySettings settings{};
+    settings.width = 1280;
+    settings.height = 720;
+    settings.vsync = vsync;
+    settings.aspect = 16.0f / 9.0f;
+    settings.filtering = 1;
+    return settings;
+}
+
+// Full screen on the primary display, scaled by the GPU or switched to the display's own mode
+// (the only one Xvfb offers).
+DisplaySettings fullScreen(bool gpuScale) {
+    DisplaySettings settings = windowed();
+    const MONITORINFOEXA monitor = primaryMonitor();
+    settings.fullscreen = true;
+    settings.gpuScale = gpuScale;
+    if (!gpuScale) {
+        settings.width =
+            static_cast<std::uint16_t>(monitor.rcMonitor.right - monitor.rcMonitor.left);
+        settings.height =
+            static_cast<std::uint16_t>(monitor.rcMonitor.bottom - monitor.rcMonitor.top);
+    }
+    settings.deviceName = ByteString(monitor.szDevice);
+    settings.monitorInfo = monitor;
+    return settings;
+}
+
+// Removes a quit message a test caused and reports whether there was one. Only WM_QUIT is
+// looked at: a visible window keeps a WM_PAINT pending that PeekMessage never removes.
+bool takeQuitMessage() {
+    MSG message;
+    bool quit = false;
+    while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        quit = true;
+    return quit;
+}
+
+class OpenGLWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        logger = new RecordingLogger;
+        logger->minimumLevel = 1;
+        g_logger = logger;
+        takeQuitMessage();
+        cursorBefore = cursorCounter();
+        modeBefore = currentMode();
+    }
+    void TearDown() override {
+        // Whatever a test did, nothing of the window may outlive the object.
+        EXPECT_TRUE(showWindows().empty());
+        EXPECT_FALSE(classRegistered());
+        EXPECT_EQ(wglGetCurrentContext(), nullptr);
+        EXPECT_EQ(cursorCounter(), cursorBefore);
+        const DEVMODEW mode = currentMode();
+        EXPECT_EQ(mode.dmPelsWidth, modeBefore.dmPelsWidth);
+        EXPECT_EQ(mode.dmPelsHeight, modeBefore.dmPelsHeight);
+        g_logger = nullptr;
+    }
+
+    RecordingLogger* logger = nullptr;
+    int cursorBefore = 0;
+    DEVMODEW modeBefore = {};
+};
+
+} // namespace
+
+TEST_F(OpenGLWindowTest, BootstrapIsHiddenAndLoadsTheEntryPoints) {
+    {
+        IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+        EXPECT_EQ(window->windowHandle(), nullptr);
+        ASSERT_TRUE(window->initExtensions());
+
+        const std::vector<HWND> windows = showWindows();
+        ASSERT_EQ(windows.size(), 1u);
+        EXPECT_EQ(windows[0], window->windowHandle());
+        EXPECT_FALSE(IsWindowVisible(windows[0]));
+        EXPECT_EQ(title(windows[0]), L"OpenGL");
+        EXPECT_TRUE(classRegistered());
+
+        // A current context with GLEW's entry points, ready for the launcher's queries.
+        EXPECT_NE(wglGetCurrentContext(), nullptr);
+        EXPECT_EQ(wglGetCurrentDC(), window->deviceContext());
+        EXPECT_NE(glGetString(GL_VERSION), nullptr);
+        EXPECT_NE(glGenFramebuffers, nullptr);
+        EXPECT_NE(wglChoosePixelFormatARB, nullptr);
+        EXPECT_TRUE(logger->lines.empty()) << "driver strings belong to the real context";
+    }
+    // Leaving the launcher ends here: teardown of the bootstrap alone (checked in TearDown).
+}
+
+TEST_F(OpenGLWindowTest, WindowedHasExactlyTheChosenClientAreaAndARealContext) {
+    IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+    ASSERT_TRUE(window->initExtensions());
+    const HWND bootstrap = window->windowHandle();
+    ASSERT_TRUE(window->createWindow(windowed()));
+
+    const std::vector<HWND> windows = showWindows();
+    ASSERT_EQ(windows.size(), 1u) << "the bootstrap window is gone";
+    const HWND shown = windows[0];
+    EXPECT_EQ(shown, window->windowHandle());
+    EXPECT_FALSE(IsWindow(bootstrap));
+    EXPECT_TRUE(IsWindowVisible(shown));
+    EXPECT_EQ(title(shown), L"OpenGL");
+    const LONG style = GetWindowLongW(shown, GWL_STYLE);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_EQ(style & WS_POPUP, 0);
+
+    RECT client = {};
+    GetClientRect(shown, &client);
+    EXPECT_EQ(client.right - client.left, 1280);
+    EXPECT_EQ(client.bottom - client.top, 720);
+    EXPECT_EQ(window->drawableWidth(), 1280);
+    EXPECT_EQ(window->drawableHeight(), 720);
+    EXPECT_FALSE(OpenGLWindowFaults::displayModeChanged(*window));
+    EXPECT_EQ(cursorCounter(), cursorBefore) << "the cursor stays visible in a window";
+
+    // The context is current on the visible window's device context.
+    EXPECT_EQ(wglGetCurrentDC(), window->deviceContext());
+    EXPECT_EQ(WindowFromDC(window->deviceContext()), shown);
+    GLint profile = 0;
+    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
+    EXPECT_NE(profile & GL_CONTEXT_COMPATIBILITY_PROFILE_BIT, 0);
+    EXPECT_TRUE(glIsEnabled(GL_FRAMEBUFFER_SRGB));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+
+    // The chosen pixel format: double-buffered and sRGB-capable.
+    const int format = GetPixelFormat(window->deviceContext());
+    ASSERT_GT(format, 0);
+    const int attributes[] = {WGL_DOUBLE_BUFFER_ARB, WGL_FRAMEBUFFER_SRGB_CAPABLE_ARB,
+                              WGL_DRAW_TO_WINDOW_ARB, WGL_SAMPLES_ARB};
+    int values[4] = {};
+    ASSERT_TRUE(
+        wglGetPixelFormatAttribivARB(window->deviceContext(), format, 0, 4, attributes, values));
+    EXPECT_EQ(values[0], 1);
+    EXPECT_EQ(values[1], 1);
+    EXPECT_EQ(values[2], 1);
+    EXPECT_LE(values[3], 1) << "the default framebuffer is single-sampled";
+
+    ASSERT_NE(wglGetSwapIntervalEXT, nullptr);
+    EXPECT_EQ(wglGetSwapIntervalEXT(), 1) << "no tear control here: plain vertical sync";
+
+    // The three driver strings, each its own level-1 message ending in a line break.
+    const auto text = [](GLenum name) {
+        return std::string(reinterpret_cast<const char*>(glGetString(name))) + "\n";
+    };
+    const std::vector<std::pair<int, std::string>> expected = {
+        {1, text(GL_VENDOR)}, {1, text(GL_RENDERER)}, {1, text(GL_VERSION)}};
+    EXPECT_EQ(logger->lines, expected);
+}
+
+TEST_F(OpenGLWindowTest, WithoutVerticalSyncTheSwapIntervalIsZero) {
+    IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+    ASSERT_TRUE(window->initExtensions());
+    ASSERT_TRUE(window->createWindow(windowed(false)));
+    ASSERT_NE(wglGetSwapIntervalEXT, nullptr);
+    EXPECT_EQ(wglGetSwapIntervalEXT(), 0);
+}
+
+TEST_F(OpenGLWindowTest, GpuScaledFullScreenCoversTheDisplayInItsOwnMode) {
+    const DisplaySettings settings = fullScreen(true);
+    const RECT display = settings.monitorInfo.rcMonitor;
+    {
+        IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+        ASSERT_TRUE(window->initExtensions());
+        ASSERT_TRUE(window->createWindow(settings));
+
+        EXPECT_EQ(window->drawableWidth(), display.right - display.left);
+        EXPECT_EQ(window->drawableHeight(), display.bottom - display.top);
+        EXPECT_NE(window->drawableWidth(), settings.width) << "Xvfb's display is not 1280 wide";
+        EXPECT_FALSE(OpenGLWindowFaults::displayModeChanged(*window));
+
+        const HWND shown = window->windowHandle();
+        EXPECT_TRUE(IsWindowVisible(shown));
+        EXPECT_NE(GetWindowLongW(shown, GWL_STYLE) & WS_POPUP, 0);
+        RECT outer = {};
+        GetWindowRect(shown, &outer);
+        EXPECT_EQ(outer.left, display.left);
+        EXPECT_EQ(outer.top, display.top);
+        EXPECT_EQ(outer.right, display.right);
+        EXPECT_EQ(outer.bottom, display.bottom);
+        EXPECT_EQ(cursorCounter(), cursorBefore - 1) << "hidden over the show";
+    }
+    // Shown again at teardown although no mode was switched (checked in TearDown).
+}
+
+TEST_F(OpenGLWindowTest, SwitchedFullScreenChangesTheModeAndRestoresItAtTeardown) {
+    const DisplaySettings settings = fullScreen(false);
+    {
+        IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+        ASSERT_TRUE(window->initExtensions());
+        ASSERT_TRUE(window->createWindow(settings));
+        EXPECT_TRUE(OpenGLWindowFaults::displayModeChanged(*window));
+        EXPECT_EQ(window->drawableWidth(), settings.width);
+        EXPECT_EQ(window->drawableHeight(), settings.height);
+        const DEVMODEW mode = currentMode();
+        EXPECT_EQ(mode.dmPelsWidth, settings.width);
+        EXPECT_EQ(mode.dmPelsHeight, settings.height);
+        EXPECT_EQ(cursorCounter(), cursorBefore - 1);
+    }
+}
+
+TEST_F(OpenGLWindowTest, AModeTheDisplayCannotTakeFailsAfterTheBootstrapIsGone) {
+    DisplaySettings settings = fullScreen(false);
+    settings.width = 1234;
+    settings.height = 567;
+    IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+    ASSERT_TRUE(window->initExtensions());
+    EXPECT_FALSE(window->createWindow(settings));
+    EXPECT_FALSE(OpenGLWindowFaults::displayModeChanged(*window));
+    EXPECT_TRUE(showWindows().empty()) << "no window is left";
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+}
+
+TEST_F(OpenGLWindowTest, CreatingWithoutABootstrapFailsAndLeavesNothing) {
+    IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+    EXPECT_FALSE(window->createWindow(windowed()));
+    EXPECT_TRUE(showWindows().empty());
+}
+
+TEST_F(OpenGLWindowTest, EscapeAndCloseQuitWhileOtherKeysAreSwallowed) {
+    IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+    ASSERT_TRUE(window->initExtensions());
+    // The bootstrap window answers like the visible one.
+    EXPECT_EQ(SendMessageW(window->windowHandle(), WM_KEYDOWN, VK_ESCAPE, 0), 0);
+    EXPECT_TRUE(takeQuitMessage());
+
+    ASSERT_TRUE(window->createWindow(windowed()));
+    const HWND shown = window->windowHandle();
+    for (const WPARAM key : {WPARAM('A'), WPARAM(VK_SPACE), WPARAM(VK_RETURN), WPARAM(VK_F1),
+                             WPARAM(VK_F4), WPARAM(VK_TAB)}) {
+        EXPECT_EQ(SendMessageW(shown, WM_KEYDOWN, key, 0), 0);
+        EXPECT_FALSE(takeQuitMessage()) << "key " << key;
+    }
+
+    EXPECT_EQ(SendMessageW(shown, WM_CLOSE, 0, 0), 0);
+    EXPECT_TRUE(takeQuitMessage());
+    EXPECT_TRUE(IsWindow(shown)) << "closing only asks the frame loop to end";
+
+    // The caption's close button arrives as a system command.
+    SendMessageW(shown, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(takeQuitMessage());
+
+    EXPECT_EQ(SendMessageW(shown, WM_KEYDOWN, VK_ESCAPE, 0), 0);
+    EXPECT_TRUE(takeQuitMessage());
+    EXPECT_TRUE(IsWindow(shown));
+}
+
+std::string stepName(const ::testing::TestParamInfo<Step>& info) {
+    static const char* const names[] = {
+        "None",
+        "RegisterWindowClass",
+        "CreateBootstrapWindow",
+        "GetBootstrapDeviceContext",
+        "ChooseLegacyPixelFormat",
+        "SetLegacyPixelFormat",
+        "CreateLegacyContext",
+        "MakeLegacyContextCurrent",
+        "LoadEntryPoints",
+        "ChooseRealPixelFormat",
+        "SwitchDisplayMode",
+        "CreateVisibleWindow",
+        "GetWindowDeviceContext",
+        "SetRealPixelFormat",
+        "CreateRealContext",
+        "MakeRealContextCurrent",
+    };
+    return names[static_cast<int>(info.param)];
+}
+
+// Teardown after a failure at each step: nothing is left, the class is unregistered.
+class FailedStart : public OpenGLWindowTest, public ::testing::WithParamInterface<Step> {};
+
+TEST_P(FailedStart, LeavesNoWindowAndNoClass) {
+    const Step step = GetParam();
+    const bool inCreateWindow = step >= Step::ChooseRealPixelFormat;
+    const DisplaySettings settings =
+        step == Step::SwitchDisplayMode ? fullScreen(false) : windowed();
+    {
+        IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+        OpenGLWindowFaults::failAt(*window, step);
+        if (inCreateWindow) {
+            ASSERT_TRUE(window->initExtensions());
+            EXPECT_FALSE(window->createWindow(settings));
+        } else {
+            EXPECT_FALSE(window->initExtensions());
+        }
+        // The failure left exactly what the earlier steps built.
+        const bool windowExists =
+            step > Step::CreateBootstrapWindow &&
+            (step < Step::SwitchDisplayMode || step > Step::CreateVisibleWindow);
+        EXPECT_EQ(showWindows().size(), windowExists ? 1u : 0u);
+        EXPECT_EQ(classRegistered(), step != Step::RegisterWindowClass);
+        EXPECT_EQ(wglGetCurrentContext() != nullptr,
+                  step == Step::LoadEntryPoints || step == Step::ChooseRealPixelFormat);
+        EXPECT_TRUE(logger->lines.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EachStep, FailedStart,
+                         ::testing::Values(Step::RegisterWindowClass, Step::CreateBootstrapWindow,
+                                           Step::GetBootstrapDeviceContext,
+                                           Step::ChooseLegacyPixelFormat,
+                                           Step::SetLegacyPixelFormat, Step::CreateLegacyContext,
+                                           Step::MakeLegacyContextCurrent, Step::LoadEntryPoints,
+                                           Step::ChooseRealPixelFormat, Step::SwitchDisplayMode,
+                                           Step::CreateVisibleWindow, Step::GetWindowDeviceContext,
+                                           Step::SetRealPixelFormat, Step::CreateRealContext,
+                                           Step::MakeRealContextCurrent),
+                         stepName);
+
+TEST_F(OpenGLWindowTest, AClassAlreadyTakenIsNotUnregisteredByTheLoser) {
+    // Someone else's class "OpenGL": registration fails, and teardown must leave it alone.
+    WNDCLASSEXW other = {};
+    other.cbSize = sizeof other;
+    other.lpfnWndProc = DefWindowProcW;
+    other.hInstance = GetModuleHandleW(nullptr);
+    other.lpszClassName = L"OpenGL";
+    ASSERT_NE(RegisterClassExW(&other), 0);
+    {
+        IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+        EXPECT_FALSE(window->initExtensions());
+    }
+    EXPECT_TRUE(classRegistered());
+    UnregisterClassW(L"OpenGL", GetModuleHandleW(nullptr));
+}

@@ -1,0 +1,112 @@
+#include "platform/WindowGeometry.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+DisplaySettings settingsFor(bool fullscreen, bool gpuScale, int left, int top, int right,
+                            int bottom) {
+    DisplaySettings settings{};
+    settings.width = 1280;
+    settings.height = 720;
+    settings.fullscreen = fullscreen;
+    settings.gpuScale = gpuScale;
+    settings.monitorInfo.rcMonitor.left = left;
+    settings.monitorInfo.rcMonitor.top = top;
+    settings.monitorInfo.rcMonitor.right = right;
+    settings.monitorInfo.rcMonitor.bottom = bottom;
+    return settings;
+}
+
+} // namespace
+
+TEST(DrawableSize, IsTheChosenResolutionUnlessFullScreenIsScaledByTheGpu) {
+    const DrawableSize windowed = drawableSizeFor(settingsFor(false, false, 0, 0, 1920, 1080));
+    EXPECT_EQ(windowed.width, 1280);
+    EXPECT_EQ(windowed.height, 720);
+
+    // Without full screen the GPU-scale tick has no effect.
+    const DrawableSize windowedScaled = drawableSizeFor(settingsFor(false, true, 0, 0, 1920, 1080));
+    EXPECT_EQ(windowedScaled.width, 1280);
+    EXPECT_EQ(windowedScaled.height, 720);
+
+    // The display is switched to the chosen mode, so the window is that size.
+    const DrawableSize switched = drawableSizeFor(settingsFor(true, false, 0, 0, 1920, 1080));
+    EXPECT_EQ(switched.width, 1280);
+    EXPECT_EQ(switched.height, 720);
+
+    const DrawableSize scaled = drawableSizeFor(settingsFor(true, true, 0, 0, 1920, 1080));
+    EXPECT_EQ(scaled.width, 1920);
+    EXPECT_EQ(scaled.height, 1080);
+}
+
+TEST(DrawableSize, ScaledFullScreenUsesTheDisplaysOwnExtentWhereverItLies) {
+    // A second display left of and above the primary one.
+    const DrawableSize left = drawableSizeFor(settingsFor(true, true, -2560, -360, 0, 1080));
+    EXPECT_EQ(left.width, 2560);
+    EXPECT_EQ(left.height, 1440);
+}
+
+TEST(DrawableSize, KeepsTheExtentToSixteenBits) {
+    const DrawableSize wide = drawableSizeFor(settingsFor(true, true, 0, 0, 70000, 1080));
+    EXPECT_EQ(wide.width, 70000 - 65536);
+    // Extreme coordinates must not overflow on the way.
+    const DrawableSize extreme =
+        drawableSizeFor(settingsFor(true, true, INT32_MIN, 0, INT32_MAX, 600));
+    EXPECT_EQ(extreme.width, 0xFFFF);
+    EXPECT_EQ(extreme.height, 600);
+}
+
+namespace {
+
+struct IntervalCalls {
+    std::vector<int> calls;
+    bool refuseAdaptive = false;
+    bool refuseAll = false;
+    auto setter() {
+        return [this](int interval) {
+            calls.push_back(interval);
+            if (refuseAll)
+                return false;
+            return !(interval == -1 && refuseAdaptive);
+        };
+    }
+};
+
+} // namespace
+
+TEST(SwapInterval, AdaptiveOnlyWithTearControlPlainOtherwiseNoneWithoutVsync) {
+    IntervalCalls adaptive;
+    applySwapInterval(true, true, true, adaptive.setter());
+    EXPECT_EQ(adaptive.calls, std::vector<int>({-1}));
+
+    IntervalCalls plain;
+    applySwapInterval(true, false, true, plain.setter());
+    EXPECT_EQ(plain.calls, std::vector<int>({1}));
+
+    IntervalCalls off;
+    applySwapInterval(false, true, true, off.setter());
+    EXPECT_EQ(off.calls, std::vector<int>({0}));
+}
+
+TEST(SwapInterval, ARefusedAdaptiveIntervalFallsBackToPlainVsync) {
+    IntervalCalls refused;
+    refused.refuseAdaptive = true;
+    applySwapInterval(true, true, true, refused.setter());
+    EXPECT_EQ(refused.calls, std::vector<int>({-1, 1}));
+
+    // A driver that refuses everything is left alone after the plain attempt.
+    IntervalCalls stubborn;
+    stubborn.refuseAll = true;
+    applySwapInterval(true, true, true, stubborn.setter());
+    EXPECT_EQ(stubborn.calls, std::vector<int>({-1, 1}));
+}
+
+TEST(SwapInterval, NothingIsCalledWhenTheEntryPointWasNotLoaded) {
+    IntervalCalls missing;
+    applySwapInterval(true, true, false, missing.setter());
+    applySwapInterval(false, false, false, missing.setter());
+    EXPECT_TRUE(missing.calls.empty());
+}
