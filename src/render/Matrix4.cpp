@@ -6,9 +6,15 @@
 namespace {
 
 // Evaluated in double precision on the single-precision argument, rounded back.
-float sine(float angle) { return static_cast<float>(std::sin(static_cast<double>(angle))); }
-float cosine(float angle) { return static_cast<float>(std::cos(static_cast<double>(angle))); }
-float tangent(float angle) { return static_cast<float>(std::tan(static_cast<double>(angle))); }
+float sine(float angle) {
+    return static_cast<float>(std::sin(static_cast<double>(angle)));
+}
+float cosine(float angle) {
+    return static_cast<float>(std::cos(static_cast<double>(angle)));
+}
+float tangent(float angle) {
+    return static_cast<float>(std::tan(static_cast<double>(angle)));
+}
 
 } // namespace
 
