@@ -44,31 +44,31 @@ bool RenderTarget::init(const DisplaySettings& settings, int targetWidth, int ta
     multisampled = settings.coverageSampling || settings.antialiasingLevel > 1;
 
     depthStencilBuffer.recreate();
-    glBindRenderbuffer(GL_RENDERBUFFER, depthStencilBuffer.name);
+    glBindRenderbuffer(GL_RENDERBUFFER, depthStencilBuffer.name());
     allocateRenderbufferStorage(settings, GL_DEPTH24_STENCIL8, width, height);
 
     if (multisampled) {
         multisampleFramebuffer.recreate();
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, multisampleFramebuffer.name);
-        attachDepthStencil(depthStencilBuffer.name);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, multisampleFramebuffer.name());
+        attachDepthStencil(depthStencilBuffer.name());
         multisampleColorBuffer.recreate();
-        glBindRenderbuffer(GL_RENDERBUFFER, multisampleColorBuffer.name);
+        glBindRenderbuffer(GL_RENDERBUFFER, multisampleColorBuffer.name());
         allocateRenderbufferStorage(settings, GL_SRGB8_ALPHA8, width, height);
         glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                  multisampleColorBuffer.name);
+                                  multisampleColorBuffer.name());
         if (!complete())
             return false;
         framebuffer.recreate();
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name());
     } else {
         framebuffer.recreate();
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name);
-        attachDepthStencil(depthStencilBuffer.name);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name());
+        attachDepthStencil(depthStencilBuffer.name());
     }
 
     colorTexture.recreate();
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, colorTexture.name);
+    glBindTexture(GL_TEXTURE_2D, colorTexture.name());
     glTexImage2D(GL_TEXTURE_2D, 0, GL_SRGB8_ALPHA8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -78,14 +78,14 @@ bool RenderTarget::init(const DisplaySettings& settings, int targetWidth, int ta
 }
 
 GLuint RenderTarget::drawFramebuffer() const {
-    return multisampled ? multisampleFramebuffer.name : framebuffer.name;
+    return multisampled ? multisampleFramebuffer.name() : framebuffer.name();
 }
 
 void RenderTarget::resolve() {
     if (!multisampled)
         return;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, multisampleFramebuffer.name);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, multisampleFramebuffer.name());
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name());
     glViewport(0, 0, width, height);
     glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
 }

@@ -3,6 +3,8 @@
 #include "core/DisplaySettings.h"
 #include "resources/GlHandles.h"
 
+#include <GL/glew.h>
+
 #include <cstdint>
 
 // An off-screen sRGB colour target at the render size, with an optional multisampled (or

@@ -21,11 +21,11 @@ void writeRange(GLintptr offset, const void* data, GLsizeiptr bytes) {
 
 void createScreenQuad(GpuBuffer& buffer, VertexArray& vertexArray) {
     buffer.recreate(GL_ARRAY_BUFFER);
-    glBindBuffer(GL_ARRAY_BUFFER, buffer.name);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer.name());
     glBufferData(GL_ARRAY_BUFFER, sizeof positions + sizeof texCoords, nullptr, GL_STATIC_DRAW);
     writeRange(0, positions, sizeof positions);
     vertexArray.recreate();
-    glBindVertexArray(vertexArray.name);
+    glBindVertexArray(vertexArray.name());
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
     writeRange(sizeof positions, texCoords, sizeof texCoords);

@@ -9,10 +9,10 @@ namespace {
 void createQuarterTarget(Framebuffer& framebuffer, Texture& texture, GLsizei width,
                          GLsizei height) {
     framebuffer.recreate();
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name());
     texture.recreate();
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture.name);
+    glBindTexture(GL_TEXTURE_2D, texture.name());
     glTexImage2D(GL_TEXTURE_2D, 0, GL_SRGB8_ALPHA8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -22,9 +22,9 @@ void createQuarterTarget(Framebuffer& framebuffer, Texture& texture, GLsizei wid
 
 // One pass: read `input` on unit 0, draw into `target`.
 void pass(const Framebuffer& target, const Texture& input) {
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target.name);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target.name());
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, input.name);
+    glBindTexture(GL_TEXTURE_2D, input.name());
     drawScreenQuad();
 }
 
@@ -38,8 +38,8 @@ bool TunnelScene::initPostProcessing() {
         !shaders.buildProgram("Shaders/blur_vert.vsh", "Shaders/blur_vert.fsh",
                               blurVerticalProgram))
         return false;
-    blurWidthLocation = glGetUniformLocation(blurHorizontalProgram.name, "width");
-    blurHeightLocation = glGetUniformLocation(blurVerticalProgram.name, "height");
+    blurWidthLocation = glGetUniformLocation(blurHorizontalProgram.name(), "width");
+    blurHeightLocation = glGetUniformLocation(blurVerticalProgram.name(), "height");
 
     const GLsizei width = application->settings.width >> 2;
     const GLsizei height = application->settings.height >> 2;
@@ -51,21 +51,21 @@ bool TunnelScene::initPostProcessing() {
 void TunnelScene::renderPostProcessing(const Texture& source) {
     const GLsizei width = application->settings.width >> 2;
     const GLsizei height = application->settings.height >> 2;
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, blurFramebufferA.name);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, blurFramebufferA.name());
     glViewport(0, 0, width, height);
 
-    glUseProgram(contrastProgram.name);
-    glBindVertexArray(application->quadVertexArray.name);
+    glUseProgram(contrastProgram.name());
+    glBindVertexArray(application->quadVertexArray.name());
     pass(blurFramebufferA, source);
 
-    glUseProgram(blurHorizontalProgram.name);
+    glUseProgram(blurHorizontalProgram.name());
     glUniform1f(blurWidthLocation, static_cast<float>(width));
     pass(blurFramebufferB, blurTextureA);
     pass(blurFramebufferA, blurTextureB);
     pass(blurFramebufferB, blurTextureA);
     pass(blurFramebufferA, blurTextureB);
 
-    glUseProgram(blurVerticalProgram.name);
+    glUseProgram(blurVerticalProgram.name());
     glUniform1f(blurHeightLocation, static_cast<float>(height));
     pass(blurFramebufferB, blurTextureA);
     pass(blurFramebufferA, blurTextureB);

@@ -23,9 +23,9 @@ void TextScene::render() {
     // No viewport, clear or blend state of its own: the quad covers whatever viewport the
     // context or the last tunnel frame left, which is the whole window.
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, images[currentImage].name);
-    glBindVertexArray(application->quadVertexArray.name);
-    glUseProgram(application->simpleProgram.name);
+    glBindTexture(GL_TEXTURE_2D, images[currentImage].name());
+    glBindVertexArray(application->quadVertexArray.name());
+    glUseProgram(application->simpleProgram.name());
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     drawScreenQuad();
 }

@@ -49,7 +49,7 @@ bool loadTunnelImage(Application& app, const char* path, Texture& texture) {
     if (!app.textureLoader->loadTexture(path, texture))
         return false;
     glGenerateMipmap(GL_TEXTURE_2D);
-    applyFiltering(app.settings);
+    TextureLoader::applyFiltering(app.settings);
     return true;
 }
 
@@ -63,22 +63,22 @@ bool TunnelScene::init(Application& app) {
 
     if (!app.shaderLoader->buildProgram("Shaders/tunnel.vsh", "Shaders/tunnel.fsh", tunnelProgram))
         return false;
-    glUseProgram(tunnelProgram.name);
-    glUniform1i(glGetUniformLocation(tunnelProgram.name, "tex1"), 0);
-    glUniform1i(glGetUniformLocation(tunnelProgram.name, "tex2"), 1);
-    glUniform1f(glGetUniformLocation(tunnelProgram.name, "aspect"), app.settings.aspect);
-    timeLocation = glGetUniformLocation(tunnelProgram.name, "time");
-    alternatorLocation = glGetUniformLocation(tunnelProgram.name, "alternator");
+    glUseProgram(tunnelProgram.name());
+    glUniform1i(glGetUniformLocation(tunnelProgram.name(), "tex1"), 0);
+    glUniform1i(glGetUniformLocation(tunnelProgram.name(), "tex2"), 1);
+    glUniform1f(glGetUniformLocation(tunnelProgram.name(), "aspect"), app.settings.aspect);
+    timeLocation = glGetUniformLocation(tunnelProgram.name(), "time");
+    alternatorLocation = glGetUniformLocation(tunnelProgram.name(), "alternator");
 
     if (!app.shaderLoader->buildProgram("Shaders/cubes.vsh", "Shaders/cubes.fsh", cubesProgram))
         return false;
-    viewProjectionLocation = glGetUniformLocation(cubesProgram.name, "viewProjection");
+    viewProjectionLocation = glGetUniformLocation(cubesProgram.name(), "viewProjection");
 
     cubeVertexArray.recreate();
-    glBindVertexArray(cubeVertexArray.name);
+    glBindVertexArray(cubeVertexArray.name());
 
     cubeVertexBuffer.recreate(GL_ARRAY_BUFFER);
-    glBindBuffer(GL_ARRAY_BUFFER, cubeVertexBuffer.name);
+    glBindBuffer(GL_ARRAY_BUFFER, cubeVertexBuffer.name());
     glBufferData(GL_ARRAY_BUFFER, sizeof cubeVertices, nullptr, GL_STATIC_DRAW);
     glEnableVertexAttribArray(0);
     glEnableVertexAttribArray(1);
@@ -87,7 +87,7 @@ bool TunnelScene::init(Application& app) {
     fillMapped(GL_ARRAY_BUFFER, cubeVertices, sizeof cubeVertices);
 
     instanceBuffer.recreate(GL_ARRAY_BUFFER);
-    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer.name);
+    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer.name());
     glBufferData(GL_ARRAY_BUFFER, instanceBytes * instanceCapacity, nullptr, GL_STREAM_DRAW);
     for (GLuint attribute = 2; attribute <= 5; ++attribute)
         glEnableVertexAttribArray(attribute);
@@ -106,7 +106,7 @@ bool TunnelScene::init(Application& app) {
         std::memcpy(indices + 6 * face, faceIndices, sizeof faceIndices);
     }
     cubeIndexBuffer.recreate(GL_ELEMENT_ARRAY_BUFFER);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, cubeIndexBuffer.name);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, cubeIndexBuffer.name());
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof indices, nullptr, GL_STATIC_DRAW);
     fillMapped(GL_ELEMENT_ARRAY_BUFFER, indices, sizeof indices);
 
@@ -118,22 +118,22 @@ bool TunnelScene::init(Application& app) {
 
 void TunnelScene::update(double time) {
     const auto t = static_cast<float>(time);
-    glUseProgram(tunnelProgram.name);
+    glUseProgram(tunnelProgram.name());
     glUniform1f(timeLocation, t);
 
     const Matrix4 viewProjection = tunnelViewProjection(application->settings.aspect);
-    glUseProgram(cubesProgram.name);
+    glUseProgram(cubesProgram.name());
     glUniformMatrix4fv(viewProjectionLocation, 1, GL_FALSE, viewProjection.data());
-    glBindVertexArray(cubeVertexArray.name);
+    glBindVertexArray(cubeVertexArray.name());
 
     CubeInstance instances[2];
     cubeInstances(t, instances);
     static_assert(sizeof instances == 2 * instanceBytes, "two 128-byte instance records");
-    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer.name);
+    glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer.name());
     fillMapped(GL_ARRAY_BUFFER, instances, sizeof instances);
 
     alternator = 1 - alternator;
-    glUseProgram(tunnelProgram.name);
+    glUseProgram(tunnelProgram.name());
     glUniform1f(alternatorLocation, static_cast<float>(alternator));
 }
 
@@ -148,9 +148,9 @@ void TunnelScene::render() {
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glUseProgram(cubesProgram.name);
-    glBindVertexArray(cubeVertexArray.name);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, cubeIndexBuffer.name);
+    glUseProgram(cubesProgram.name());
+    glBindVertexArray(cubeVertexArray.name());
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, cubeIndexBuffer.name());
     glDrawElementsInstanced(GL_TRIANGLES, 36, GL_UNSIGNED_SHORT, nullptr, 2);
     app.renderTargetB.resolve();
     glDisable(GL_DEPTH_TEST);
@@ -159,15 +159,15 @@ void TunnelScene::render() {
     renderPostProcessing(app.renderTargetB.colorTexture);
 
     // Tunnel into the first target, always its single-sample framebuffer.
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, app.renderTargetA.framebuffer.name);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, app.renderTargetA.framebuffer.name());
     glViewport(0, 0, width, height);
     glClear(GL_COLOR_BUFFER_BIT);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, tunnelTexture.name);
+    glBindTexture(GL_TEXTURE_2D, tunnelTexture.name());
     glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, tunnelTexture2.name);
-    glUseProgram(tunnelProgram.name);
-    glBindVertexArray(app.quadVertexArray.name);
+    glBindTexture(GL_TEXTURE_2D, tunnelTexture2.name());
+    glUseProgram(tunnelProgram.name());
+    glBindVertexArray(app.quadVertexArray.name());
     drawScreenQuad();
 
     // Cubes over the tunnel by their alpha, then the glow added on top. Blending works on
@@ -176,18 +176,18 @@ void TunnelScene::render() {
     glBlendEquationSeparate(GL_FUNC_ADD, GL_FUNC_ADD);
     glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ZERO);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, app.renderTargetB.colorTexture.name);
-    glUseProgram(app.simpleProgram.name);
-    glBindVertexArray(app.quadVertexArray.name);
+    glBindTexture(GL_TEXTURE_2D, app.renderTargetB.colorTexture.name());
+    glUseProgram(app.simpleProgram.name());
+    glBindVertexArray(app.quadVertexArray.name());
     drawScreenQuad();
     glBlendFuncSeparate(GL_ONE, GL_ONE, GL_ONE, GL_ZERO);
-    glBindTexture(GL_TEXTURE_2D, blurTextureA.name);
+    glBindTexture(GL_TEXTURE_2D, blurTextureA.name());
     drawScreenQuad();
     glDisable(GL_BLEND);
 
     // Present, stretched over the drawable (larger than the render size with GPU scaling).
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glViewport(0, 0, app.window->drawableWidth(), app.window->drawableHeight());
-    glBindTexture(GL_TEXTURE_2D, app.renderTargetA.colorTexture.name);
+    glBindTexture(GL_TEXTURE_2D, app.renderTargetA.colorTexture.name());
     drawScreenQuad();
 }

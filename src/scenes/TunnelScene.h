@@ -1,6 +1,8 @@
 #pragma once
 
 #include "resources/GlHandles.h"
+
+#include <GL/glew.h>
 #include "scenes/Scene.h"
 
 #include <cstdint>
