@@ -13,8 +13,8 @@ packages=(
   libstb-dev googletest libgtest-dev libglew-dev
   xvfb xdotool x11-apps x11-utils imagemagick
   vorbis-tools sox ffmpeg pulseaudio
-  dpkg-dev xz-utils zip
-  fonts-dejavu-core
+  dpkg-dev xz-utils zip python3
+  fonts-play
 )
 
 sudo=""

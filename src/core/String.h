@@ -71,10 +71,10 @@ template <class Unit> class BasicString {
         const std::size_t n = static_cast<std::size_t>(last - first);
         const std::size_t old = length();
         if (n <= old) {
-            // memmove: the range may lie inside this string.
+            // memmove: the range may lie inside this string. An empty string assigned an empty
+            // range may be the shared block, which is never written.
             std::memmove(begin_, first, n * sizeof(Unit));
-            end_ = begin_ + n;
-            *end_ = 0;
+            setLength(n);
             return;
         }
         std::memmove(begin_, first, old * sizeof(Unit));

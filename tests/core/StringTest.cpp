@@ -92,6 +92,14 @@ TEST(ByteString, AssignShorterTruncatesAndKeepsCapacity) {
     EXPECT_STREQ(s.c_str(), "abcdefgh");
     EXPECT_EQ(s.capacity(), 8u);
 
+    // An empty range into an empty string leaves the shared block untouched (it is read-only).
+    ByteString empty;
+    empty.assign(two, two);
+    EXPECT_TRUE(empty.usesSharedStorage());
+    WideString wideEmpty;
+    utf8ToWide("", wideEmpty);
+    EXPECT_TRUE(wideEmpty.usesSharedStorage());
+
     // Assigning part of itself must not read what it has already overwritten.
     ByteString self("0123456789");
     self.assign(self.c_str() + 3, self.c_str() + 7);

@@ -1,0 +1,190 @@
+#include "resources/ImageDecoder.h"
+
+#include <climits>
+#include <cstring>
+#include <new>
+#include <stb_image.h>
+#include <utility>
+
+namespace {
+
+// Reads like stb_image's JPEG reader: past the end every byte is 0.
+class ByteReader {
+  public:
+    ByteReader(const unsigned char* bytes, std::size_t length) : bytes(bytes), length(length) {}
+    bool atEnd() const { return position >= length; }
+    int get8() { return position < length ? bytes[position++] : (position++, 0); }
+    int get16() {
+        const int high = get8();
+        return high << 8 | get8();
+    }
+    void skip(std::size_t count) { position += count; }
+    std::size_t offset() const { return position; }
+
+  private:
+    const unsigned char* bytes;
+    std::size_t length;
+    std::size_t position = 0;
+};
+
+constexpr int noMarker = 0xFF;
+
+int nextMarker(ByteReader& in) {
+    int x = in.get8();
+    if (x != 0xFF)
+        return noMarker;
+    while (x == 0xFF)
+        x = in.get8();
+    return x;
+}
+
+enum class TableCheck { Fits, Overflows, Malformed };
+
+// One DHT segment, read as stb_image reads it. A table whose code counts add up to more than
+// 256 makes that version write past its 256-entry arrays (upstream stb issue 1289).
+TableCheck checkHuffmanSegment(ByteReader& in) {
+    int remaining = in.get16() - 2;
+    while (remaining > 0) {
+        const int q = in.get8();
+        if (q >> 4 > 1 || (q & 15) > 3)
+            return TableCheck::Malformed;
+        int codes = 0;
+        for (int i = 0; i < 16; ++i)
+            codes += in.get8();
+        if (codes > 256)
+            return TableCheck::Overflows;
+        in.skip(static_cast<std::size_t>(codes));
+        remaining -= 17 + codes;
+    }
+    return remaining == 0 ? TableCheck::Fits : TableCheck::Malformed;
+}
+
+// False when stb_image would take the bytes for a JPEG with an oversized Huffman table (or with
+// headers it rejects anyway). Up to the frame header the markers are walked exactly as the
+// decoder walks them; after it, where the decoder's position depends on the entropy-coded data,
+// every 0xFF 0xC4 pair is checked as a possible table.
+bool jpegTablesFit(const unsigned char* bytes, std::size_t length) {
+    ByteReader in(bytes, length);
+    if (nextMarker(in) != 0xD8)
+        return true; // not a JPEG to stb_image
+    int marker = nextMarker(in);
+    while (marker != 0xC0 && marker != 0xC1 && marker != 0xC2) {
+        if (marker == 0xC4) {
+            if (checkHuffmanSegment(in) != TableCheck::Fits)
+                return false;
+        } else if (marker == 0xDD) {
+            if (in.get16() != 4)
+                return false;
+            in.skip(2);
+        } else if (marker == 0xDB) {
+            int remaining = in.get16() - 2;
+            while (remaining > 0) {
+                const int q = in.get8();
+                if (q >> 4 > 1 || (q & 15) > 3)
+                    return false;
+                in.skip(q >> 4 ? 128 : 64);
+                remaining -= q >> 4 ? 129 : 65;
+            }
+            if (remaining != 0)
+                return false;
+        } else if ((marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE) {
+            const int segment = in.get16();
+            if (segment < 2)
+                return false;
+            in.skip(static_cast<std::size_t>(segment - 2));
+        } else {
+            return false;
+        }
+        marker = nextMarker(in);
+        while (marker == noMarker) {
+            if (in.atEnd())
+                return false;
+            marker = nextMarker(in);
+        }
+    }
+    for (std::size_t i = in.offset(); i + 1 < length; ++i) {
+        if (bytes[i] != 0xFF)
+            continue;
+        std::size_t next = i + 1;
+        while (next < length && bytes[next] == 0xFF)
+            ++next;
+        if (next < length && bytes[next] == 0xC4) {
+            ByteReader table(bytes + next + 1, length - next - 1);
+            if (checkHuffmanSegment(table) == TableCheck::Overflows)
+                return false;
+        }
+        i = next - 1;
+    }
+    return true;
+}
+
+// False when a PNG chunk before the end chunk claims more bytes than the file holds: the decoder
+// would reserve that much memory (up to 2 GiB for a 50-byte file) before finding the data short.
+bool pngChunksFit(const unsigned char* bytes, std::size_t length) {
+    static const unsigned char signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+    if (length < 8 || std::memcmp(bytes, signature, 8) != 0)
+        return true; // not a PNG to stb_image
+    std::size_t at = 8;
+    while (length - at >= 8) {
+        const std::uint32_t size = static_cast<std::uint32_t>(bytes[at]) << 24 |
+                                   static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
+                                   static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+        if (std::memcmp(bytes + at + 4, "IEND", 4) == 0)
+            return true;
+        at += 8;
+        if (size > length - at)
+            return false;
+        at += size;
+        at += length - at < 4 ? length - at : 4; // checksum
+    }
+    return true;
+}
+
+struct StbiFree {
+    void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
+};
+
+} // namespace
+
+bool decodeImage(const unsigned char* bytes, std::size_t length, DecodedImage& image) {
+    if (length > static_cast<std::size_t>(INT_MAX) || !jpegTablesFit(bytes, length) ||
+        !pngChunksFit(bytes, length))
+        return false;
+    int width = 0;
+    int height = 0;
+    int components = 0;
+    const std::unique_ptr<stbi_uc, StbiFree> decoded(
+        stbi_load_from_memory(bytes, static_cast<int>(length), &width, &height, &components, 0));
+    if (!decoded || width <= 0 || height <= 0 || components < 1 || components > 4)
+        return false;
+
+    // Grey and grey with alpha have no upload of their own: they are widened while flipping.
+    const int outComponents = components == 1 ? 3 : components == 2 ? 4 : components;
+    const std::size_t inRow =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(components);
+    const std::size_t outRow =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(outComponents);
+    // The size comes from the file: a failed allocation is a failed decode, not an exception.
+    std::unique_ptr<unsigned char[]> flipped(
+        new (std::nothrow) unsigned char[outRow * static_cast<std::size_t>(height)]);
+    if (!flipped)
+        return false;
+    for (int row = 0; row < height; ++row) {
+        const stbi_uc* source = decoded.get() + inRow * static_cast<std::size_t>(height - 1 - row);
+        unsigned char* target = flipped.get() + outRow * static_cast<std::size_t>(row);
+        if (components == outComponents) {
+            std::memcpy(target, source, outRow);
+            continue;
+        }
+        for (int x = 0; x < width; ++x, source += components, target += outComponents) {
+            target[0] = target[1] = target[2] = source[0];
+            if (components == 2)
+                target[3] = source[1];
+        }
+    }
+    image.width = width;
+    image.height = height;
+    image.components = outComponents;
+    image.pixels = std::move(flipped);
+    return true;
+}
