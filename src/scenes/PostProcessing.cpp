@@ -58,6 +58,7 @@ void TunnelScene::renderPostProcessing(const Texture& source) {
     glBindVertexArray(application->quadVertexArray.name());
     pass(blurFramebufferA, source);
 
+    mark("blur horizontal");
     glUseProgram(blurHorizontalProgram.name());
     glUniform1f(blurWidthLocation, static_cast<float>(width));
     pass(blurFramebufferB, blurTextureA);
@@ -65,6 +66,7 @@ void TunnelScene::renderPostProcessing(const Texture& source) {
     pass(blurFramebufferB, blurTextureA);
     pass(blurFramebufferA, blurTextureB);
 
+    mark("blur vertical");
     glUseProgram(blurVerticalProgram.name());
     glUniform1f(blurHeightLocation, static_cast<float>(height));
     pass(blurFramebufferB, blurTextureA);

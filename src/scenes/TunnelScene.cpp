@@ -143,6 +143,7 @@ void TunnelScene::render() {
     const GLsizei height = app.settings.height;
 
     // Cubes with depth into the second target.
+    mark("cubes");
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, app.renderTargetB.drawFramebuffer());
     glViewport(0, 0, width, height);
     glEnable(GL_DEPTH_TEST);
@@ -152,13 +153,16 @@ void TunnelScene::render() {
     glBindVertexArray(cubeVertexArray.name());
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, cubeIndexBuffer.name());
     glDrawElementsInstanced(GL_TRIANGLES, 36, GL_UNSIGNED_SHORT, nullptr, 2);
+    mark("resolve");
     app.renderTargetB.resolve();
     glDisable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
 
+    mark("contrast");
     renderPostProcessing(app.renderTargetB.colorTexture);
 
     // Tunnel into the first target, always its single-sample framebuffer.
+    mark("tunnel");
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, app.renderTargetA.framebuffer.name());
     glViewport(0, 0, width, height);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -170,6 +174,7 @@ void TunnelScene::render() {
     glBindVertexArray(app.quadVertexArray.name());
     drawScreenQuad();
 
+    mark("overlay");
     // Cubes over the tunnel by their alpha, then the glow added on top. Blending works on
     // linear values because every target is sRGB.
     glEnable(GL_BLEND);
@@ -180,14 +185,18 @@ void TunnelScene::render() {
     glUseProgram(app.simpleProgram.name());
     glBindVertexArray(app.quadVertexArray.name());
     drawScreenQuad();
+    mark("glow");
     glBlendFuncSeparate(GL_ONE, GL_ONE, GL_ONE, GL_ZERO);
     glBindTexture(GL_TEXTURE_2D, blurTextureA.name());
     drawScreenQuad();
     glDisable(GL_BLEND);
 
+    mark("present");
     // Present, stretched over the drawable (larger than the render size with GPU scaling).
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glViewport(0, 0, app.window->drawableWidth(), app.window->drawableHeight());
     glBindTexture(GL_TEXTURE_2D, app.renderTargetA.colorTexture.name());
     drawScreenQuad();
+    if (passObserver != nullptr)
+        passObserver->frameEnds();
 }

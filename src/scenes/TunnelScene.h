@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/PassObserver.h"
 #include "resources/GlHandles.h"
 
 #include <GL/glew.h>
@@ -16,7 +17,15 @@ class TunnelScene final : public Scene {
     void update(double time) override;
     void render() override;
 
+    // Benchmarks and tests only: told of each pass as render() reaches it.
+    PassObserver* passObserver = nullptr;
+
   private:
+    void mark(const char* pass) {
+        if (passObserver != nullptr)
+            passObserver->passBegins(pass);
+    }
+
     bool initPostProcessing();
     // Leaves the glow in blurTextureA.
     void renderPostProcessing(const Texture& source);
