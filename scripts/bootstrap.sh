@@ -14,7 +14,7 @@ packages=(
   xvfb xdotool x11-apps x11-utils imagemagick
   vorbis-tools sox ffmpeg pulseaudio
   dpkg-dev xz-utils zip python3
-  fonts-play
+  fonts-play fonts-wine
 )
 
 sudo=""

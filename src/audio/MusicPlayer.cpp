@@ -1,0 +1,186 @@
+#include "audio/MusicPlayer.h"
+
+#include <cstring>
+#include <process.h>
+
+namespace {
+
+constexpr DWORD secondaryFlags =
+    DSBCAPS_CTRLPOSITIONNOTIFY | DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2;
+
+DWORD windowsMajorVersion() {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExW(&version) ? version.dwMajorVersion : 0;
+}
+
+template <class T> void release(T*& object) {
+    if (object != nullptr)
+        object->Release();
+    object = nullptr;
+}
+
+void closeHandle(HANDLE& handle) {
+    if (handle != nullptr)
+        CloseHandle(handle);
+    handle = nullptr;
+}
+
+// The feeder's view of the player's secondary buffer.
+class DirectSoundTarget final : public SoundTarget {
+  public:
+    explicit DirectSoundTarget(MusicPlayer& player) : player_(player) {
+        QueryPerformanceFrequency(&frequency_);
+    }
+
+    bool playCursor(std::uint32_t& cursor) override {
+        DWORD play = 0;
+        if (FAILED(player_.secondaryBuffer->GetCurrentPosition(&play, nullptr)))
+            return false;
+        cursor = play;
+        return true;
+    }
+    bool lock(std::uint32_t offset, std::uint32_t bytes, Region& first, Region& second) override {
+        void* a = nullptr;
+        void* b = nullptr;
+        DWORD aBytes = 0, bBytes = 0;
+        if (FAILED(player_.secondaryBuffer->Lock(offset, bytes, &a, &aBytes, &b, &bBytes, 0)))
+            return false;
+        first = {a, aBytes};
+        second = {b, bBytes};
+        return true;
+    }
+    void unlock(const Region& first, const Region& second) override {
+        player_.secondaryBuffer->Unlock(first.data, first.bytes, second.data, second.bytes);
+    }
+    std::uint64_t microseconds() override {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        const auto ticks = static_cast<std::uint64_t>(now.QuadPart);
+        const auto perSecond = static_cast<std::uint64_t>(frequency_.QuadPart);
+        return ticks / perSecond * 1000000 + ticks % perSecond * 1000000 / perSecond;
+    }
+    void enterBookkeeping() override { WaitForSingleObject(player_.lock, INFINITE); }
+    void leaveBookkeeping() override { ReleaseMutex(player_.lock); }
+
+  private:
+    MusicPlayer& player_;
+    LARGE_INTEGER frequency_;
+};
+
+} // namespace
+
+bool MusicPlayer::open(IntrusivePointer<FileSystem> fileSystem, HWND window) {
+    if (!stream.open(std::move(fileSystem), trackPath))
+        return false;
+    sampleRate = stream.sampleRate();
+    channels = static_cast<std::uint8_t>(stream.channels());
+
+    if (FAILED(createDevice(nullptr, &device, nullptr))) {
+        device = nullptr;
+        return false;
+    }
+    if (FAILED(device->SetCooperativeLevel(window, DSSCL_PRIORITY)))
+        return false;
+
+    DSBUFFERDESC primary{};
+    primary.dwSize = sizeof primary;
+    primary.dwFlags = DSBCAPS_PRIMARYBUFFER;
+    primary.guid3DAlgorithm = GUID_NULL;
+    if (FAILED(device->CreateSoundBuffer(&primary, &primaryBuffer, nullptr))) {
+        primaryBuffer = nullptr;
+        return false;
+    }
+
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = channels;
+    format.nSamplesPerSec = sampleRate;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = static_cast<WORD>(channels * 2);
+    format.nAvgBytesPerSec = sampleRate * format.nBlockAlign;
+    format.cbSize = 0;
+    bytesPerFrame = format.nBlockAlign;
+    if (FAILED(primaryBuffer->SetFormat(&format)))
+        return false;
+
+    bufferBytes = sampleRate * MusicStream::ringSeconds * bytesPerFrame;
+    DSBUFFERDESC secondary{};
+    secondary.dwSize = sizeof secondary;
+    secondary.dwFlags = secondaryFlags;
+    if (windowsMajorVersion() >= 6)
+        secondary.dwFlags |= DSBCAPS_TRUEPLAYPOSITION;
+    secondary.dwBufferBytes = bufferBytes;
+    secondary.lpwfxFormat = &format;
+    secondary.guid3DAlgorithm = GUID_NULL;
+    if (FAILED(device->CreateSoundBuffer(&secondary, &secondaryBuffer, nullptr))) {
+        secondaryBuffer = nullptr;
+        return false;
+    }
+
+    // The first three seconds go straight into the buffer, the next three into the ring. A
+    // shorter track leaves silence behind it, not whatever the buffer was created with.
+    void* region = nullptr;
+    void* unused = nullptr;
+    DWORD regionBytes = 0, unusedBytes = 0;
+    if (FAILED(secondaryBuffer->Lock(0, 0, &region, &regionBytes, &unused, &unusedBytes,
+                                     DSBLOCK_ENTIREBUFFER)))
+        return false;
+    const DWORD frames = regionBytes / bytesPerFrame;
+    stream.decodeFrames(region, frames);
+    std::memset(static_cast<std::uint8_t*>(region) + frames * bytesPerFrame, 0,
+                regionBytes - frames * bytesPerFrame);
+    stream.refill();
+    secondaryBuffer->Unlock(region, regionBytes, unused, unusedBytes);
+
+    stopEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (stopEvent == nullptr)
+        return false;
+    lock = CreateMutexW(nullptr, FALSE, nullptr);
+    return lock != nullptr;
+}
+
+bool MusicPlayer::start() {
+    if (secondaryBuffer == nullptr || stopEvent == nullptr || lock == nullptr || thread != nullptr)
+        return false;
+    thread = reinterpret_cast<HANDLE>(
+        _beginthreadex(nullptr, 0, &MusicPlayer::feederProc, this, 0, nullptr));
+    // Without a feeder the buffer would loop its first three seconds for ever: better silent.
+    if (thread == nullptr)
+        return false;
+    secondaryBuffer->Play(0, 0, DSBPLAY_LOOPING);
+    return true;
+}
+
+unsigned __stdcall MusicPlayer::feederProc(void* argument) {
+    MusicPlayer& player = *static_cast<MusicPlayer*>(argument);
+    DirectSoundTarget target(player);
+    player.feeder.reset(player.bufferBytes, player.bytesPerFrame, player.sampleRate,
+                        target.microseconds());
+    for (;;) {
+        const DWORD wait = player.feeder.pass(target, player.stream);
+        // Anything but a time-out (the stop signal, or a wait that cannot work) ends the feeder.
+        if (WaitForSingleObject(player.stopEvent, wait) != WAIT_TIMEOUT)
+            return 0;
+    }
+}
+
+MusicPlayer::~MusicPlayer() {
+    if (stopEvent != nullptr) {
+        if (thread != nullptr) {
+            // A waiting feeder wakes at once; one in the middle of a pass finds the event still
+            // signalled when it next waits.
+            SetEvent(stopEvent);
+            if (SignalObjectAndWait(stopEvent, thread, INFINITE, FALSE) == WAIT_FAILED)
+                WaitForSingleObject(thread, INFINITE);
+        }
+        closeHandle(stopEvent);
+    }
+    closeHandle(thread);
+    closeHandle(lock);
+    stream.close();
+    // Released while still playing: releasing the buffer stops it.
+    release(secondaryBuffer);
+    release(primaryBuffer);
+    release(device);
+}

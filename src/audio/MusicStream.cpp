@@ -1,0 +1,138 @@
+#include "audio/MusicStream.h"
+
+#include "audio/OggPages.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#define STB_VORBIS_HEADER_ONLY
+#include <stb_vorbis.h>
+
+bool MusicStream::open(IntrusivePointer<FileSystem> fileSystem, const char* path) {
+    close();
+    IntrusivePointer<File> file;
+    if (!fileSystem || !fileSystem->open(path, file))
+        return false;
+    dataSize_ = file->size();
+    data_.reset(new std::uint8_t[dataSize_]);
+    if (!file->readFully(dataSize_, data_.get()))
+        return false;
+
+    const std::size_t intact = verifiedOggLength(data_.get(), dataSize_);
+    if (intact == 0 || intact > INT_MAX)
+        return false;
+    int error = 0;
+    decoder_ = stb_vorbis_open_memory(data_.get(), static_cast<int>(intact), &error, nullptr);
+    if (decoder_ == nullptr)
+        return false;
+    const stb_vorbis_info info = stb_vorbis_get_info(decoder_);
+    if (info.channels < 1 || static_cast<unsigned>(info.channels) > maximumChannels ||
+        info.sample_rate < minimumSampleRate || info.sample_rate > maximumSampleRate)
+        return false;
+
+    sampleRate_ = info.sample_rate;
+    channels_ = static_cast<std::uint32_t>(info.channels);
+    bytesPerFrame_ = channels_ * 2;
+    capacity_ = sampleRate_ * ringSeconds;
+    ring_.reset(new std::int16_t[std::size_t(capacity_) * channels_]);
+    filled_ = 0;
+    readPosition_ = 0;
+    ended_ = false;
+    return true;
+}
+
+void MusicStream::close() {
+    if (decoder_ != nullptr)
+        stb_vorbis_close(decoder_);
+    decoder_ = nullptr;
+    data_.reset();
+    dataSize_ = 0;
+    ring_.reset();
+    sampleRate_ = channels_ = bytesPerFrame_ = 0;
+    capacity_ = filled_ = readPosition_ = 0;
+    ended_ = true;
+}
+
+std::uint32_t MusicStream::decode(std::int16_t* destination, std::uint32_t frames) {
+    std::uint32_t delivered = 0;
+    // Once the decoder falls short it is never asked again: what follows the end, or the
+    // damage that ended it, stays silent.
+    while (!ended_ && delivered < frames) {
+        const std::uint32_t asked = std::min<std::uint32_t>(frames - delivered, 1u << 20);
+        const int got = stb_vorbis_get_samples_short_interleaved(
+            decoder_, static_cast<int>(channels_), destination + std::size_t(delivered) * channels_,
+            static_cast<int>(asked * channels_));
+        const std::uint32_t gotFrames = got > 0 ? static_cast<std::uint32_t>(got) : 0;
+        delivered += std::min(gotFrames, asked);
+        if (gotFrames < asked)
+            ended_ = true;
+    }
+    return delivered;
+}
+
+std::uint32_t MusicStream::decodeFrames(void* destination, std::uint32_t count) {
+    if (ring_ == nullptr)
+        return 0;
+    auto* target = static_cast<std::int16_t*>(destination);
+    const std::uint32_t delivered = decode(target, count);
+    std::memset(target + std::size_t(delivered) * channels_, 0,
+                std::size_t(count - delivered) * bytesPerFrame_);
+    return delivered;
+}
+
+void MusicStream::refill() {
+    if (ring_ == nullptr)
+        return;
+    const std::uint32_t free = capacity_ - filled_;
+    if (free == 0)
+        return;
+    const std::uint32_t write = (readPosition_ + filled_) % capacity_;
+    const std::uint32_t first = std::min(capacity_ - write, free);
+    const std::uint32_t second = free - first;
+    // A first piece that falls short ends the decoder, so the second is then silence alone.
+    decodeFrames(ring_.get() + std::size_t(write) * channels_, first);
+    if (second != 0)
+        decodeFrames(ring_.get(), second);
+    filled_ = capacity_;
+}
+
+std::uint32_t MusicStream::takeFrames(void* destination, std::uint32_t count) {
+    auto* target = static_cast<std::uint8_t*>(destination);
+    std::uint32_t take = 0;
+    if (ring_ != nullptr) {
+        take = std::min(filled_, count);
+        const std::uint32_t a = std::min(capacity_ - readPosition_, take);
+        const std::uint32_t b = take - a;
+        const auto* ring = reinterpret_cast<const std::uint8_t*>(ring_.get());
+        std::memcpy(target, ring + std::size_t(readPosition_) * bytesPerFrame_,
+                    std::size_t(a) * bytesPerFrame_);
+        readPosition_ = (readPosition_ + a) % capacity_;
+        if (b != 0) {
+            std::memcpy(target + std::size_t(a) * bytesPerFrame_, ring,
+                        std::size_t(b) * bytesPerFrame_);
+            readPosition_ = b;
+        }
+        filled_ -= take;
+    }
+    // Without an open stream a frame has no size, so nothing can be written.
+    if (take < count && bytesPerFrame_ != 0)
+        std::memset(target + std::size_t(take) * bytesPerFrame_, 0,
+                    std::size_t(count - take) * bytesPerFrame_);
+    return count;
+}
+
+void MusicStream::skipFrames(std::uint32_t count) {
+    if (ring_ == nullptr)
+        return;
+    const std::uint32_t dropped = std::min(filled_, count);
+    readPosition_ = (readPosition_ + dropped) % capacity_;
+    filled_ -= dropped;
+    count -= dropped;
+    // Anything left to skip means the ring is empty: it serves as scratch space.
+    while (count != 0 && !ended_) {
+        const std::uint32_t chunk = std::min(count, capacity_);
+        decode(ring_.get(), chunk);
+        count -= chunk;
+    }
+}

@@ -1,0 +1,254 @@
+#include "AudioTestSupport.h"
+
+#include "audio/MusicStream.h"
+#include "audio/SoundFeeder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+TEST(FramesPlayed, CountsTheCursorsAdvanceRoundTheLoop) {
+    const std::uint32_t buffer = 4 * 1000;
+    EXPECT_EQ(framesPlayed(400, 400, buffer, 4), 0u);    // no movement
+    EXPECT_EQ(framesPlayed(400, 800, buffer, 4), 100u);  // plain movement
+    EXPECT_EQ(framesPlayed(3600, 400, buffer, 4), 200u); // wrapped past the end
+    EXPECT_EQ(framesPlayed(0, buffer - 4, buffer, 4), 999u);
+    EXPECT_EQ(framesPlayed(buffer - 4, 0, buffer, 4), 1u);
+    // Positions inside a frame count from the frame's start.
+    EXPECT_EQ(framesPlayed(401, 803, buffer, 4), 100u);
+    EXPECT_EQ(framesPlayed(3999, 1, buffer, 4), 1u);
+    // Mono frames are two bytes.
+    EXPECT_EQ(framesPlayed(1000, 200, 2000, 2), 600u);
+    EXPECT_EQ(framesPlayed(5, 9, 0, 4), 0u);
+}
+
+TEST(FramesPlayed, WholeLapsComeFromTheElapsedTime) {
+    const std::uint32_t buffer = 4 * 1000; // 1000 frames
+    // Within one lap the cursor alone decides, whatever small disagreement the clock shows.
+    EXPECT_EQ(framesPlayedOverTime(400, 800, buffer, 4, 0), 100u);
+    EXPECT_EQ(framesPlayedOverTime(400, 800, buffer, 4, 130), 100u);
+    EXPECT_EQ(framesPlayedOverTime(400, 800, buffer, 4, 499), 100u);
+    // A stall: the cursor shows 100 frames but the clock says about 2100 went by.
+    EXPECT_EQ(framesPlayedOverTime(400, 800, buffer, 4, 2050), 2100u);
+    EXPECT_EQ(framesPlayedOverTime(400, 800, buffer, 4, 2140), 2100u);
+    // Exactly one lap looks like no movement.
+    EXPECT_EQ(framesPlayedOverTime(400, 400, buffer, 4, 1003), 1000u);
+    // Absurd spans saturate instead of wrapping.
+    EXPECT_EQ(framesPlayedOverTime(0, 4, buffer, 4, ~std::uint64_t(0)), 0xFFFFFFFFu);
+}
+
+namespace {
+
+// A looping sound buffer played by a simulated clock. Each play-cursor reading lets readDelay
+// of time pass, so the cursor also moves during a pass; every frame the cursor passes over is
+// recorded as played.
+class SimulatedDevice final : public SoundTarget {
+  public:
+    SimulatedDevice(std::uint32_t frames, std::uint32_t bytesPerFrame, std::uint32_t sampleRate)
+        : buffer(std::size_t(frames) * bytesPerFrame, 0xA5), bytesPerFrame(bytesPerFrame),
+          sampleRate(sampleRate) {}
+
+    void play() { playing = true; }
+    void advance(std::uint64_t microseconds) {
+        now += microseconds;
+        if (!playing)
+            return;
+        playClock += static_cast<std::uint64_t>(double(microseconds) * speed);
+        const std::uint64_t target = playClock * sampleRate / 1000000;
+        const std::uint32_t frames = static_cast<std::uint32_t>(buffer.size() / bytesPerFrame);
+        while (playedFrames < target) {
+            const std::size_t at = std::size_t(playedFrames % frames) * bytesPerFrame;
+            played.insert(played.end(), buffer.begin() + at, buffer.begin() + at + bytesPerFrame);
+            ++playedFrames;
+        }
+    }
+    std::uint32_t cursor() const {
+        const std::uint32_t frames = static_cast<std::uint32_t>(buffer.size() / bytesPerFrame);
+        return static_cast<std::uint32_t>(playedFrames % frames) * bytesPerFrame;
+    }
+
+    bool playCursor(std::uint32_t& position) override {
+        advance(readDelay);
+        if (failCursorReads > 0) {
+            --failCursorReads;
+            return false;
+        }
+        position = cursor();
+        return true;
+    }
+    bool lock(std::uint32_t offset, std::uint32_t bytes, Region& first, Region& second) override {
+        if (inBookkeeping)
+            faults.push_back("sound buffer locked inside the bookkeeping guard");
+        if (offset >= buffer.size() || bytes == 0 || bytes > buffer.size() ||
+            offset % bytesPerFrame != 0 || bytes % bytesPerFrame != 0)
+            faults.push_back("bad lock range");
+        ++locks;
+        if (failLocks > 0) {
+            --failLocks;
+            return false;
+        }
+        const std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
+        const std::uint32_t head = std::min(bytes, size - offset);
+        first = {buffer.data() + offset, head};
+        second = {head < bytes ? buffer.data() : nullptr, bytes - head};
+        if (second.bytes != 0)
+            ++wrappedLocks;
+        return true;
+    }
+    void unlock(const Region&, const Region&) override {}
+    std::uint64_t microseconds() override { return now; }
+    void enterBookkeeping() override {
+        if (inBookkeeping)
+            faults.push_back("bookkeeping guard taken twice");
+        inBookkeeping = true;
+    }
+    void leaveBookkeeping() override { inBookkeeping = false; }
+
+    std::vector<std::uint8_t> buffer;
+    std::uint32_t bytesPerFrame;
+    std::uint32_t sampleRate;
+    bool playing = false;
+    double speed = 1.0;
+    std::uint64_t now = 1000000;
+    std::uint64_t playClock = 0;
+    std::uint64_t readDelay = 200;
+    std::uint64_t playedFrames = 0;
+    std::vector<std::uint8_t> played;
+    int failCursorReads = 0;
+    int failLocks = 0;
+    int locks = 0;
+    int wrappedLocks = 0;
+    bool inBookkeeping = false;
+    std::vector<std::string> faults;
+};
+
+class SoundFeederTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        reference = decodeWhole(stereoOgg());
+        ASSERT_EQ(reference.channels, 2);
+        ASSERT_TRUE(stream.open(fileSystemWith("track.ogg", stereoOgg()), "track.ogg"));
+        device.reset(
+            new SimulatedDevice(stream.capacity(), stream.bytesPerFrame(), stream.sampleRate()));
+        // Primed as the player does: three seconds in the buffer, three in the ring.
+        stream.decodeFrames(device->buffer.data(), stream.capacity());
+        stream.refill();
+        feeder.reset(static_cast<std::uint32_t>(device->buffer.size()), stream.bytesPerFrame(),
+                     stream.sampleRate(), device->now);
+        device->play();
+    }
+
+    // Passes with the waits the feeder asks for, until the device has played `seconds`.
+    void runFor(double seconds, int failLockEvery = 0, int failCursorEvery = 0) {
+        const std::uint64_t until = device->now + static_cast<std::uint64_t>(seconds * 1e6);
+        for (int pass = 1; device->now < until; ++pass) {
+            if (failLockEvery != 0 && pass % failLockEvery == 0)
+                device->failLocks = 1;
+            if (failCursorEvery != 0 && pass % failCursorEvery == 0)
+                device->failCursorReads = 1;
+            lastWait = feeder.pass(*device, stream);
+            ASSERT_LE(lastWait, 100u);
+            device->advance(std::uint64_t(lastWait) * 1000);
+        }
+    }
+
+    std::int16_t playedSample(std::size_t index) const {
+        std::int16_t sample;
+        std::memcpy(&sample, device->played.data() + index * 2, 2);
+        return sample;
+    }
+    std::int16_t trackSample(std::size_t index) const {
+        return index < reference.samples.size() ? reference.samples[index] : 0;
+    }
+    // Every frame played from `first` to `last` is the track's frame of that moment.
+    void expectInTime(std::size_t first, std::size_t last) const {
+        ASSERT_LE(last, device->playedFrames);
+        for (std::size_t frame = first; frame < last; ++frame)
+            for (std::size_t c = 0; c < 2; ++c)
+                ASSERT_EQ(playedSample(frame * 2 + c), trackSample(frame * 2 + c))
+                    << "frame " << frame << " channel " << c;
+    }
+
+    Decoded reference;
+    MusicStream stream;
+    std::unique_ptr<SimulatedDevice> device;
+    SoundFeeder feeder;
+    std::uint32_t lastWait = 0;
+    LoggerScope logger;
+};
+
+} // namespace
+
+TEST_F(SoundFeederTest, PlaysTheTrackInTimeThenSilence) {
+    runFor(15.0);
+    EXPECT_GT(device->playedFrames, reference.frames() + 44100);
+    expectInTime(0, device->playedFrames);
+    EXPECT_GT(device->wrappedLocks, 0);
+    // Everything played was rewritten, give or take the last pass.
+    EXPECT_NEAR(double(feeder.framesWritten), double(device->playedFrames), 44100 * 0.11);
+    EXPECT_EQ(feeder.framesSkipped, 0u);
+    EXPECT_TRUE(device->faults.empty()) << device->faults.front();
+}
+
+TEST_F(SoundFeederTest, FailedLocksAndCursorReadsAreMadeUpOnTheNextPass) {
+    runFor(14.0, 3, 5);
+    expectInTime(0, device->playedFrames);
+    EXPECT_EQ(feeder.framesSkipped, 0u);
+    EXPECT_TRUE(device->faults.empty()) << device->faults.front();
+}
+
+TEST_F(SoundFeederTest, KeepsUpWithADeviceThatRunsFasterThanTheClock) {
+    device->speed = 3.6; // Wine's unpaced null device
+    runFor(3.0);
+    EXPECT_GT(device->playedFrames, 10u * 44100u);
+    expectInTime(0, device->playedFrames);
+}
+
+TEST_F(SoundFeederTest, AStallLongerThanTheBufferResynchronisesToTheClock) {
+    runFor(2.0);
+    const std::uint64_t stalledAt = device->playedFrames;
+    device->advance(5500000); // a debugger pause: no passes for 5.5 s
+    const std::uint64_t resumedAt = device->playedFrames;
+    runFor(3.0);
+    // Before the stall the buffer held three seconds; after it, the music is where the clock
+    // is, not 2.5 s behind it.
+    expectInTime(0, stalledAt + 3 * 44100 - 44100 / 5);
+    expectInTime(resumedAt + 44100 / 100, device->playedFrames);
+    const double skipped = double(feeder.framesSkipped) / 44100;
+    EXPECT_NEAR(skipped, 2.5, 0.15);
+    EXPECT_TRUE(device->faults.empty()) << device->faults.front();
+}
+
+TEST_F(SoundFeederTest, AStallWhoseRewriteFailsCatchesUpOnTheRetry) {
+    runFor(1.0);
+    device->advance(7000000);
+    const std::uint64_t resumedAt = device->playedFrames;
+    device->failLocks = 2; // the catching-up pass and the next cannot write
+    runFor(3.0);
+    EXPECT_GE(device->locks, 3);
+    // Failed locks are retried after a short wait, each retry catching up with the clock again.
+    expectInTime(resumedAt + 44100 / 10, device->playedFrames);
+    EXPECT_NEAR(double(feeder.framesSkipped) / 44100, 7.0 - 3.0, 0.15);
+    EXPECT_TRUE(device->faults.empty()) << device->faults.front();
+}
+
+TEST_F(SoundFeederTest, APassWithNothingPlayedOnlyRefills) {
+    device->playing = false;
+    device->readDelay = 0;
+    EXPECT_EQ(feeder.pass(*device, stream), 100u);
+    EXPECT_EQ(feeder.pass(*device, stream), 100u);
+    EXPECT_EQ(device->locks, 0);
+    EXPECT_EQ(stream.filled(), stream.capacity());
+}
+
+TEST_F(SoundFeederTest, FramesAlreadyWaitingShortenTheWait) {
+    device->readDelay = 30000; // 30 ms pass between the two cursor readings
+    EXPECT_EQ(feeder.pass(*device, stream), 70u);
+    EXPECT_EQ(feeder.pendingFrames, 30u * 44100u / 1000u);
+    device->readDelay = 150000;
+    EXPECT_EQ(feeder.pass(*device, stream), 0u);
+}
