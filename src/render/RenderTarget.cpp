@@ -1,0 +1,91 @@
+#include "render/RenderTarget.h"
+
+#include "diagnostics/Logger.h"
+
+namespace {
+
+bool complete() {
+    if (glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE)
+        return true;
+    g_logger->write(LogGpuObject, "Framebuffer incomplete");
+    return false;
+}
+
+void attachDepthStencil(GLuint renderbuffer) {
+    glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                              renderbuffer);
+    glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                              renderbuffer);
+}
+
+} // namespace
+
+void allocateRenderbufferStorage(const DisplaySettings& settings, GLenum format, int width,
+                                 int height) {
+    if (settings.coverageSampling) {
+        // (coverage, colour) samples of the four CSAA modes; any other mode allocates nothing,
+        // which the completeness check then reports.
+        static const GLsizei samples[4][2] = {{8, 4}, {8, 8}, {16, 4}, {16, 8}};
+        const int mode = settings.antialiasingLevel;
+        if (mode >= 0 && mode < 4 && glRenderbufferStorageMultisampleCoverageNV != nullptr)
+            glRenderbufferStorageMultisampleCoverageNV(GL_RENDERBUFFER, samples[mode][0],
+                                                       samples[mode][1], format, width, height);
+    } else if (settings.antialiasingLevel >= 2) {
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, settings.antialiasingLevel, format, width,
+                                         height);
+    } else {
+        glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
+    }
+}
+
+bool RenderTarget::init(const DisplaySettings& settings, int targetWidth, int targetHeight) {
+    width = targetWidth;
+    height = targetHeight;
+    multisampled = settings.coverageSampling || settings.antialiasingLevel > 1;
+
+    depthStencilBuffer.recreate();
+    glBindRenderbuffer(GL_RENDERBUFFER, depthStencilBuffer.name());
+    allocateRenderbufferStorage(settings, GL_DEPTH24_STENCIL8, width, height);
+
+    if (multisampled) {
+        multisampleFramebuffer.recreate();
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, multisampleFramebuffer.name());
+        attachDepthStencil(depthStencilBuffer.name());
+        multisampleColorBuffer.recreate();
+        glBindRenderbuffer(GL_RENDERBUFFER, multisampleColorBuffer.name());
+        allocateRenderbufferStorage(settings, GL_SRGB8_ALPHA8, width, height);
+        glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                  multisampleColorBuffer.name());
+        if (!complete())
+            return false;
+        framebuffer.recreate();
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name());
+    } else {
+        framebuffer.recreate();
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name());
+        attachDepthStencil(depthStencilBuffer.name());
+    }
+
+    colorTexture.recreate();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, colorTexture.name());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_SRGB8_ALPHA8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    colorTexture.attachToFramebuffer();
+    return complete();
+}
+
+GLuint RenderTarget::drawFramebuffer() const {
+    return multisampled ? multisampleFramebuffer.name() : framebuffer.name();
+}
+
+void RenderTarget::resolve() {
+    if (!multisampled)
+        return;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, multisampleFramebuffer.name());
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name());
+    glViewport(0, 0, width, height);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+}

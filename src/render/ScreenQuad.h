@@ -1,0 +1,13 @@
+#pragma once
+
+#include "resources/GlHandles.h"
+
+#include <GL/glew.h>
+
+// The quad every full-screen pass draws: four clip-space corners as a triangle strip, position
+// at attribute 0 and texture coordinate at attribute 1, (0, 0) at the bottom left.
+void createScreenQuad(GpuBuffer& buffer, VertexArray& vertexArray);
+
+inline void drawScreenQuad() {
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+}

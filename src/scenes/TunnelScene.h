@@ -1,0 +1,58 @@
+#pragma once
+
+#include "render/PassObserver.h"
+#include "resources/GlHandles.h"
+
+#include <GL/glew.h>
+#include "scenes/Scene.h"
+
+#include <cstdint>
+
+// The main scene: a shader tunnel from two images, two instanced spinning cubes drawn with depth
+// into the second render target, their quarter-size glow, composited into the first target and
+// copied to the window.
+class TunnelScene final : public Scene {
+  public:
+    bool init(Application& application);
+    void update(double time) override;
+    void render() override;
+
+    // Benchmarks and tests only: told of each pass as render() reaches it.
+    PassObserver* passObserver = nullptr;
+
+  private:
+    void mark(const char* pass) {
+        if (passObserver != nullptr)
+            passObserver->passBegins(pass);
+    }
+
+    bool initPostProcessing();
+    // Leaves the glow in blurTextureA.
+    void renderPostProcessing(const Texture& source);
+
+    // Members are released in reverse order.
+    Application* application = nullptr;
+    Texture tunnelTexture;
+    Texture tunnelTexture2;
+    ShaderProgram tunnelProgram;
+    ShaderProgram cubesProgram;
+    VertexArray cubeVertexArray;
+    GpuBuffer cubeVertexBuffer;
+    GpuBuffer cubeIndexBuffer;
+    GpuBuffer instanceBuffer;
+    ShaderProgram contrastProgram;
+    Texture blurTextureA;
+    Texture blurTextureB;
+    Framebuffer blurFramebufferA;
+    Framebuffer blurFramebufferB;
+    ShaderProgram blurHorizontalProgram;
+    ShaderProgram blurVerticalProgram;
+    std::int32_t alternator = 0;
+
+    // Uniform locations, looked up once after each program is built.
+    GLint timeLocation = -1;
+    GLint alternatorLocation = -1;
+    GLint viewProjectionLocation = -1;
+    GLint blurWidthLocation = -1;
+    GLint blurHeightLocation = -1;
+};

@@ -1,0 +1,71 @@
+#include "scenes/Choreography.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// Upper-left 3x3 block of a (column-major) matrix, row r, column c.
+float block(const Matrix4& m, int r, int c) {
+    return m[c * 4 + r];
+}
+
+} // namespace
+
+TEST(TextImageIndex, ANewPageEveryFourSecondsAndEachOnce) {
+    EXPECT_EQ(textImageIndex(0.0), 0);
+    EXPECT_EQ(textImageIndex(3.99), 0);
+    EXPECT_EQ(textImageIndex(4.0), 1);
+    EXPECT_EQ(textImageIndex(29.99), 7);
+    EXPECT_EQ(textImageIndex(32.0), 0) << "wraps after eight pages";
+}
+
+TEST(CubeInstances, AtTimeZeroTheCubesArePureTranslations) {
+    CubeInstance instances[2];
+    cubeInstances(0.0f, instances);
+    const float x[2] = {1.0f, -1.0f};
+    for (int i = 0; i < 2; ++i) {
+        Matrix4 expected = Matrix4().translate(x[i], 0, -5);
+        Matrix4 expectedNormal = Matrix4().translate(-x[i], 0, 5).transpose();
+        for (int e = 0; e < 16; ++e) {
+            EXPECT_FLOAT_EQ(instances[i].model[e], expected[e]) << "cube " << i << " element " << e;
+            EXPECT_FLOAT_EQ(instances[i].normalMatrix[e], expectedNormal[e]);
+        }
+    }
+}
+
+TEST(CubeInstances, NormalMatricesTurnNormalsLikeTheModel) {
+    for (float t : {0.37f, 2.0f, 31.5f}) {
+        CubeInstance instances[2];
+        cubeInstances(t, instances);
+        for (int i = 0; i < 2; ++i)
+            for (int r = 0; r < 3; ++r)
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_NEAR(block(instances[i].normalMatrix, r, c),
+                                block(instances[i].model, r, c), 1e-5f)
+                        << "t " << t << " cube " << i;
+        // Cube 0's normal matrix is the full inverse-transpose: its transpose times the model
+        // is the identity.
+        Matrix4 inverse = instances[0].normalMatrix;
+        inverse.transpose();
+        const Matrix4 product = Matrix4::multiply(instances[0].model, inverse);
+        for (int e = 0; e < 16; ++e)
+            EXPECT_NEAR(product[e], e % 5 == 0 ? 1.0f : 0.0f, 1e-4f) << "t " << t;
+    }
+}
+
+TEST(TunnelCamera, BothCubesAreInFrontAndInsideTheView) {
+    const Matrix4 viewProjection = tunnelViewProjection(16.0f / 9.0f);
+    CubeInstance instances[2];
+    cubeInstances(5.0f, instances);
+    for (const CubeInstance& cube : instances) {
+        const Matrix4 m = Matrix4::multiply(cube.model, viewProjection);
+        // The centre of the cube in normalised device coordinates.
+        const float w = m[15];
+        ASSERT_GT(w, 0.0f);
+        EXPECT_LT(std::fabs(m[12] / w), 1.0f);
+        EXPECT_LT(std::fabs(m[13] / w), 1.0f);
+        EXPECT_LT(std::fabs(m[14] / w), 1.0f);
+    }
+}

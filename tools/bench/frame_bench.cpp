@@ -1,0 +1,156 @@
+// Frame cost of the show's picture under the real render path, against the least a frame can
+// cost: one textured full-screen quad presented to the window. Every frame ends in glFinish so
+// that the driver's queueing does not hide work; ratios are taken within one run because the
+// machines are noisy.
+//   frame_bench.exe [FRAMES]
+#include "app/Application.h"
+#include "diagnostics/StderrLogger.h"
+#include "render/PassObserver.h"
+#include "render/ScreenQuad.h"
+
+#include <GL/glew.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+namespace {
+
+double now() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// GPU time of each pass from GL_TIME_ELAPSED queries, accumulated over the measured frames.
+class PassClock final : public PassObserver {
+  public:
+    void passBegins(const char* pass) override {
+        endOpenQuery();
+        Query query{pass, 0};
+        glGenQueries(1, &query.name);
+        glBeginQuery(GL_TIME_ELAPSED, query.name);
+        queries.push_back(query);
+        open = true;
+    }
+    void frameEnds() override {
+        endOpenQuery();
+        for (Query& query : queries) {
+            GLuint64 nanoseconds = 0;
+            glGetQueryObjectui64v(query.name, GL_QUERY_RESULT, &nanoseconds);
+            glDeleteQueries(1, &query.name);
+            auto& total = totals[query.pass];
+            if (total.second == 0)
+                order.push_back(query.pass);
+            total.first += static_cast<double>(nanoseconds) * 1e-6;
+            total.second += 1;
+        }
+        queries.clear();
+    }
+    void report() const {
+        for (const std::string& pass : order) {
+            const auto& total = totals.at(pass);
+            std::printf("    %-16s %7.3f ms\n", pass.c_str(), total.first / total.second);
+        }
+    }
+
+  private:
+    struct Query {
+        std::string pass;
+        GLuint name;
+    };
+    void endOpenQuery() {
+        if (open)
+            glEndQuery(GL_TIME_ELAPSED);
+        open = false;
+    }
+    std::vector<Query> queries;
+    std::map<std::string, std::pair<double, int>> totals;
+    std::vector<std::string> order;
+    bool open = false;
+};
+
+template <class Frame> double millisecondsPerFrame(Application& app, int frames, Frame&& frame) {
+    for (int i = 0; i < 5; ++i) { // warm-up: first-use compilation and allocation
+        frame(i);
+        SwapBuffers(app.window->deviceContext());
+        glFinish();
+    }
+    const double start = now();
+    for (int i = 0; i < frames; ++i) {
+        frame(i);
+        SwapBuffers(app.window->deviceContext());
+        glFinish();
+    }
+    return (now() - start) * 1000.0 / frames;
+}
+
+struct Result {
+    double baseline, text, tunnel;
+};
+
+Result measure(int width, int height, int samples, int frames) {
+    DisplaySettings settings{};
+    settings.width = static_cast<std::uint16_t>(width);
+    settings.height = static_cast<std::uint16_t>(height);
+    settings.vsync = false;
+    settings.aspect = static_cast<float>(width) / static_cast<float>(height);
+    settings.filtering = 1;
+    settings.antialiasingLevel = samples;
+    Application app;
+    if (!app.initPicture(settings)) {
+        std::fprintf(stderr, "frame_bench: the picture did not start at %dx%d\n", width, height);
+        std::exit(1);
+    }
+    Result result{};
+    // The least any frame pays: one textured quad over the window, presented.
+    result.baseline = millisecondsPerFrame(app, frames, [&](int) {
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glViewport(0, 0, app.window->drawableWidth(), app.window->drawableHeight());
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, app.renderTargetA.colorTexture.name());
+        glUseProgram(app.simpleProgram.name());
+        glBindVertexArray(app.quadVertexArray.name());
+        drawScreenQuad();
+    });
+    result.text = millisecondsPerFrame(app, frames, [&](int) { app.drawFrame(1.0f); });
+    result.tunnel = millisecondsPerFrame(
+        app, frames, [&](int i) { app.drawFrame(31.0f + static_cast<float>(i) / 60.0f); });
+
+    PassClock clock;
+    app.tunnelScene.passObserver = &clock;
+    millisecondsPerFrame(app, frames,
+                         [&](int i) { app.drawFrame(31.0f + static_cast<float>(i) / 60.0f); });
+    app.tunnelScene.passObserver = nullptr;
+
+    const std::string antialiasing =
+        samples > 1 ? "MSAA " + std::to_string(samples) + "x" : std::string("no AA");
+    std::printf("%dx%d %s: baseline %.3f ms, text %.3f ms, tunnel %.3f ms, tunnel/baseline %.2f\n",
+                width, height, antialiasing.c_str(), result.baseline, result.text, result.tunnel,
+                result.tunnel / result.baseline);
+    std::printf("  tunnel passes (GPU time from GL_TIME_ELAPSED; the swap is not included):\n");
+    clock.report();
+    std::fflush(stdout);
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 120;
+    g_logger = new StderrLogger(3);
+    const int sizes[2][2] = {{1280, 720}, {1920, 1080}};
+    Result reference{};
+    for (const auto& size : sizes)
+        for (int samples : {0, 4}) {
+            const Result result = measure(size[0], size[1], samples, frames);
+            if (size[0] == 1280 && samples == 0)
+                reference = result;
+        }
+    std::printf("tunnel/baseline at 1280x720 no AA: %.2f\n", reference.tunnel / reference.baseline);
+    return 0;
+}
