@@ -37,9 +37,16 @@ function(show_test name)
     endif()
 endfunction()
 
-# Copies the Data folder beside an executable so it runs from where it was built.
+# Copies the Data folder beside an executable so it runs from where it was built; again whenever
+# a file of it changes.
 function(show_copy_data target)
-    add_custom_command(TARGET ${target} POST_BUILD
+    file(GLOB_RECURSE data_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/Data/*)
+    set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}.data.stamp)
+    add_custom_command(OUTPUT ${stamp}
         COMMAND ${CMAKE_COMMAND} -E copy_directory ${PROJECT_SOURCE_DIR}/src/Data $<TARGET_FILE_DIR:${target}>/Data
+        COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+        DEPENDS ${data_files}
         VERBATIM)
+    add_custom_target(${target}_data DEPENDS ${stamp})
+    add_dependencies(${target} ${target}_data)
 endfunction()

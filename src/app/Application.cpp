@@ -4,22 +4,10 @@
 #include "app/Schedule.h"
 #include "app/ShowClock.h"
 #include "diagnostics/Logger.h"
+#include "launcher/Launcher.h"
+#include "render/ScreenQuad.h"
 
 namespace {
-
-// Stands in for the launcher's record until the "Intro" dialog fills it: a 1280 x 720 window
-// with vertical sync, 16:9, trilinear filtering and no antialiasing.
-void useBuiltInSettings(DisplaySettings& settings) {
-    settings.width = 1280;
-    settings.height = 720;
-    settings.fullscreen = false;
-    settings.vsync = true;
-    settings.gpuScale = false;
-    settings.aspect = 16.0f / 9.0f;
-    settings.filtering = 1;
-    settings.coverageSampling = false;
-    settings.antialiasingLevel = 0;
-}
 
 std::int64_t performanceCounter() {
     LARGE_INTEGER value;
@@ -36,33 +24,70 @@ std::int64_t performanceFrequency() {
 } // namespace
 
 StartResult Application::init() {
-    // Step 1: from here on driver identification (level 1) and every failure are written.
+    // From here on driver identification (level 1) and every failure are written.
     g_logger->minimumLevel = 1;
 
-    // Steps 2-3: the hidden bootstrap window and legacy context load WGL and GLEW.
+    // The hidden bootstrap window and legacy context load WGL and GLEW.
     window = new OpenGLWindow;
     if (!window->initExtensions())
         return StartResult::Failed;
 
-    // Step 4: the launcher joins here. It fills the settings from the "Intro" dialog and reports
-    // StartResult::UserLeft when the user leaves with "Die".
-    useBuiltInSettings(settings);
+    // The "Intro" dialog fills the settings, or the user leaves.
+    if (!Launcher::run(window, settings))
+        return StartResult::UserLeft;
 
-    // Step 5: the real window and context.
-    if (!window->createWindow(settings))
+    // The real window and context, then everything the picture draws with.
+    if (!window->createWindow(settings) || !initRendering())
         return StartResult::Failed;
 
-    // Steps 6-7: render targets renderTargetA and renderTargetB join here.
-    // Steps 8-10: the file system over "Data" and the texture and shader loaders join here.
-    // Steps 11-12: the screen quad and simpleProgram join here.
-    // Step 13: the music player opens the track here.
-    // Steps 14-15: tunnelScene and textScene initialise here.
-    return StartResult::Ready;
+    // The whole track is read and the sound buffer primed before the show starts.
+    if (!music.open(fileSystem, window->windowHandle()))
+        return StartResult::Failed;
+
+    return initScenes() ? StartResult::Ready : StartResult::Failed;
+}
+
+bool Application::initPicture(const DisplaySettings& chosen) {
+    window = new OpenGLWindow;
+    if (!window->initExtensions())
+        return false;
+    settings = chosen;
+    return window->createWindow(settings) && initRendering() && initScenes();
+}
+
+bool Application::initRendering() {
+    // At the chosen resolution, not the window's drawable size: GPU scaling stretches later.
+    if (!renderTargetA.init(settings, settings.width, settings.height) ||
+        !renderTargetB.init(settings, settings.width, settings.height))
+        return false;
+
+    fileSystem = new FileSystem;
+    {
+        // Constructing it makes the executable's directory current, so "Data" is beside it.
+        IntrusivePointer<LocalFileSystem> local(new LocalFileSystem);
+        local->addRoot("Data");
+        local->initialise();
+        fileSystem->mount(local);
+    }
+    textureLoader = new TextureLoader(fileSystem);
+    shaderLoader = new ShaderLoader(fileSystem);
+
+    createScreenQuad(quadBuffer, quadVertexArray);
+    if (!shaderLoader->buildProgram("Shaders/simple.vsh", "Shaders/simple.fsh", simpleProgram))
+        return false;
+    glUseProgram(simpleProgram.name());
+    glUniform1i(glGetUniformLocation(simpleProgram.name(), "tex"), 0);
+    return true;
+}
+
+bool Application::initScenes() {
+    return tunnelScene.init(*this) && textScene.init(*this);
 }
 
 void Application::run() {
-    // Steps 1-2: the music feeder thread and the looping sound buffer start here, before the
-    // clock's first reading.
+    // The feeder and the looping buffer start before the clock's first reading, so the music
+    // is slightly ahead of the first frame rather than behind it.
+    music.start();
     ShowClock clock;
     clock.start(performanceCounter());
     runFrameLoop([&] {
@@ -74,14 +99,8 @@ void Application::run() {
 
 void Application::drawFrame(float showTime) {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    const ScheduledScene scene = sceneAt(showTime);
-    // The scenes join here: update(showTime) and render() of textScene or tunnelScene. Until
-    // then each scene's frames are cleared to a colour of its own; the clear colour goes back
-    // to transparent black, which everything else relies on.
-    if (scene == ScheduledScene::Text)
-        glClearColor(0.85f, 0.8f, 0.7f, 1.0f);
-    else
-        glClearColor(0.05f, 0.1f, 0.3f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    Scene& scene = sceneAt(showTime) == ScheduledScene::Text ? static_cast<Scene&>(textScene)
+                                                             : static_cast<Scene&>(tunnelScene);
+    scene.update(static_cast<double>(showTime));
+    scene.render();
 }

@@ -1,8 +1,16 @@
 #pragma once
 
+#include "audio/MusicPlayer.h"
 #include "core/DisplaySettings.h"
 #include "core/IntrusivePointer.h"
 #include "platform/OpenGLWindow.h"
+#include "render/RenderTarget.h"
+#include "resources/FileSystem.h"
+#include "resources/GlHandles.h"
+#include "resources/ShaderLoader.h"
+#include "resources/TextureLoader.h"
+#include "scenes/TextScene.h"
+#include "scenes/TunnelScene.h"
 
 // How start-up ended. Leaving the launcher is the user's choice, not a failure.
 enum class StartResult { Ready, UserLeft, Failed };
@@ -24,13 +32,30 @@ class Application {
     // The frame loop; returns when the quit message arrives.
     void run();
 
+    // The picture alone, from settings chosen by the caller instead of the launcher, without
+    // music or clock: for tools and tests that render chosen show times.
+    bool initPicture(const DisplaySettings& chosen);
+    // Draws the frame of one show time into the window's back buffer (no swap).
+    void drawFrame(float showTime);
+
     // What the launcher chose; width and height are the render resolution.
     DisplaySettings settings{};
     IntrusivePointer<OpenGLWindow> window;
-    // fileSystem, textureLoader, shaderLoader, renderTargetA, renderTargetB, simpleProgram,
-    // quadVertexArray, quadBuffer, music, tunnelScene and textScene join here, in that order,
-    // as their subsystems land.
+    IntrusivePointer<FileSystem> fileSystem;
+    IntrusivePointer<TextureLoader> textureLoader;
+    IntrusivePointer<ShaderLoader> shaderLoader;
+    RenderTarget renderTargetA;
+    RenderTarget renderTargetB;
+    ShaderProgram simpleProgram;
+    VertexArray quadVertexArray;
+    GpuBuffer quadBuffer;
+    MusicPlayer music;
+    TunnelScene tunnelScene;
+    TextScene textScene;
 
   private:
-    void drawFrame(float showTime);
+    bool createWindow(const DisplaySettings& chosen);
+    // Render targets, file system, loaders, screen quad and simple program.
+    bool initRendering();
+    bool initScenes();
 };

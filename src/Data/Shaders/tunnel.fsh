@@ -16,14 +16,21 @@ void main() {
     float radius = max(length(view), 1e-4);
     float depth = 0.42 / radius;
     float angle = atan(view.y, view.x) * inverseTau;
-    // atan jumps from 0.5 to -0.5 behind the axis; per 2x2 pixel block pick whichever of two
-    // branches is continuous there, so mip selection sees no jump and no seam appears.
-    float wrapped = fract(angle + 0.5) - 0.5;
-    float u = fwidth(angle) <= fwidth(wrapped) + 1e-5 ? angle : wrapped;
+    // atan jumps from 0.5 to -0.5 behind the axis and fract(angle) from 1 to 0 in front of it.
+    // The texture wraps, so the jump itself is harmless, but it would wreck mip selection along
+    // the seam: sample with the derivative of whichever of the two is continuous there.
+    float wrapped = fract(angle);
+    float ax = dFdx(angle), ay = dFdy(angle), wx = dFdx(wrapped), wy = dFdy(wrapped);
+    vec2 du = vec2(abs(ax) < abs(wx) ? ax : wx, abs(ay) < abs(wy) ? ay : wy);
+    vec2 dd = vec2(dFdx(depth), dFdy(depth));
 
     float twist = depth * 0.06;
-    vec3 wall = texture(tex1, vec2(u * 3.0 + twist, depth + time * 0.55)).rgb;
-    vec3 energy = texture(tex2, vec2(u * 2.0 - time * 0.021, depth * 0.5 + time * 0.93)).rgb;
+    vec2 wallUv = vec2(angle * 3.0 + twist, depth + time * 0.55);
+    vec3 wall = textureGrad(tex1, wallUv, vec2(du.x * 3.0 + dd.x * 0.06, dd.x),
+                            vec2(du.y * 3.0 + dd.y * 0.06, dd.y)).rgb;
+    vec2 energyUv = vec2(angle * 2.0 - time * 0.021, depth * 0.5 + time * 0.93);
+    vec3 energy = textureGrad(tex2, energyUv, vec2(du.x * 2.0, dd.x * 0.5),
+                              vec2(du.y * 2.0, dd.y * 0.5)).rgb;
 
     vec3 c = wall * (0.55 + 1.1 * energy) + energy * vec3(0.10, 0.16, 0.34);
     // A pulse of light rushing along the walls.
