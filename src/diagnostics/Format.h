@@ -4,7 +4,10 @@
 
 #include <cstdarg>
 
-#if defined(__GNUC__)
+#if defined(__clang__)
+#define SHOW_PRINTF(f, a) __attribute__((format(printf, f, a)))
+#elif defined(__GNUC__)
+// gnu_printf: MinGW's plain printf archetype would check against the Microsoft runtime's rules.
 #define SHOW_PRINTF(f, a) __attribute__((format(gnu_printf, f, a)))
 #else
 #define SHOW_PRINTF(f, a)

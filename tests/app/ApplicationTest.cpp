@@ -3,27 +3,14 @@
 
 #include "diagnostics/Logger.h"
 
+#include "support/LogRecorder.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 namespace {
-
-class RecordingLogger final : public Logger {
-  public:
-    RecordingLogger() { minimumLevel = 4; }
-    bool resetLevel() override {
-        minimumLevel = 0;
-        return true;
-    }
-    void write(int level, const char* text) override {
-        if (level >= minimumLevel)
-            lines.emplace_back(text);
-    }
-    void flush() override {}
-    std::vector<std::string> lines;
-};
 
 bool classRegistered() {
     WNDCLASSEXW info = {};
@@ -40,17 +27,12 @@ void CALLBACK pressEscape(HWND, UINT, UINT_PTR timer, DWORD) {
 
 class ApplicationTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        logger = new RecordingLogger;
-        g_logger = logger;
-    }
     void TearDown() override {
         EXPECT_EQ(FindWindowW(L"OpenGL", nullptr), nullptr);
         EXPECT_FALSE(classRegistered());
         EXPECT_EQ(wglGetCurrentContext(), nullptr);
-        g_logger = nullptr;
     }
-    RecordingLogger* logger = nullptr;
+    LogRecorder logger;
 };
 
 } // namespace
@@ -63,11 +45,10 @@ TEST_F(ApplicationTest, StartsThePictureAndRunsUntilEscape) {
         settings.vsync = true;
         settings.aspect = 16.0f / 9.0f;
         settings.filtering = 1;
-        logger->minimumLevel = 1;
         Application application;
         ASSERT_TRUE(application.initPicture(settings));
-        ASSERT_EQ(logger->lines.size(), 3u) << "the driver strings and nothing else";
-        EXPECT_EQ(logger->lines[2],
+        ASSERT_EQ(logger.lines().size(), 3u) << "the driver strings and nothing else";
+        EXPECT_EQ(logger.lines()[2].text,
                   std::string(reinterpret_cast<const char*>(glGetString(GL_VERSION))) + "\n");
 
         const HWND window = application.window->windowHandle();

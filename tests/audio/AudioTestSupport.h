@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/IntrusivePointer.h"
-#include "diagnostics/Logger.h"
 #include "resources/FileSystem.h"
+#include "support/LogRecorder.h"
 
 #include <cstdint>
 #include <map>
@@ -51,33 +51,6 @@ class MemoryProvider final : public FileSystemProvider {
 // A real FileSystem with one in-memory file mounted.
 IntrusivePointer<FileSystem> fileSystemWith(const std::string& path, Bytes bytes,
                                             bool failReads = false);
-
-// Keeps every message while installed as g_logger; puts the previous logger back afterwards.
-class RecordingLogger final : public Logger {
-  public:
-    struct Message {
-        int level;
-        std::string text;
-        bool operator==(const Message& other) const {
-            return level == other.level && text == other.text;
-        }
-    };
-    bool resetLevel() override { return true; }
-    void write(int level, const char* text) override { messages.push_back({level, text}); }
-    void flush() override {}
-    std::vector<Message> messages;
-};
-
-class LoggerScope {
-  public:
-    LoggerScope() : saved_(g_logger), logger_(new RecordingLogger) { g_logger = logger_.get(); }
-    ~LoggerScope() { g_logger = saved_; }
-    std::vector<RecordingLogger::Message>& messages() { return logger_->messages; }
-
-  private:
-    IntrusivePointer<Logger> saved_;
-    IntrusivePointer<RecordingLogger> logger_;
-};
 
 // The whole track decoded by stb_vorbis in one go: interleaved frames, independent of the
 // stream's ring.

@@ -128,14 +128,14 @@ void damage(Corruption& corruption, const Bytes& ogg, int spacedCuts, int flips,
 } // namespace
 
 TEST(Corruption, DamagedStereoFilesAreRefusedOrPlayTheirIntactStart) {
-    LoggerScope logger;
+    LogRecorder logger;
     Corruption corruption(stereoOgg());
     damage(corruption, stereoOgg(), 16, 32, 8);
     EXPECT_GT(corruption.played(), 30);
 }
 
 TEST(Corruption, DamagedMonoFilesAreRefusedOrPlayTheirIntactStart) {
-    LoggerScope logger;
+    LogRecorder logger;
     Corruption corruption(monoOgg());
     damage(corruption, monoOgg(), 24, 64, 16);
     EXPECT_GT(corruption.played(), 10);

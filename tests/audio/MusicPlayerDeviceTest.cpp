@@ -53,7 +53,7 @@ TEST(MusicPlayerOnTheDevice, PlaysTheTrackFromItsStartThenSilenceAndStopsPromptl
     ASSERT_EQ(reference.channels, 2);
     const double trackSeconds = reference.frames() / 44100.0;
 
-    LoggerScope logger;
+    LogRecorder logger;
     HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 16, 16, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(window, nullptr);

@@ -23,7 +23,7 @@ class MusicPlayerOpen : public ::testing::Test {
     }
 
     FakeSound sound;
-    LoggerScope logger;
+    LogRecorder logger;
     // Only handed through: the fake device does not look at it.
     HWND window = reinterpret_cast<HWND>(std::uintptr_t(0x1234));
 };
@@ -118,16 +118,16 @@ TEST_F(MusicPlayerOpen, AFailedStepReleasesExactlyWhatWasMade) {
         EXPECT_EQ(sound.primariesAlive, 0);
         EXPECT_EQ(sound.secondariesAlive, 0);
     }
-    EXPECT_TRUE(logger.messages().empty());
+    EXPECT_TRUE(logger.lines().empty());
 }
 
 TEST_F(MusicPlayerOpen, AMissingTrackFailsBeforeTheDevice) {
     auto player = std::make_unique<MusicPlayer>();
     player->createDevice = &FakeSound::create;
     EXPECT_FALSE(player->open(fileSystemWith("elsewhere.ogg", stereoOgg()), window));
-    const std::vector<RecordingLogger::Message> expected = {
+    const std::vector<LogLine> expected = {
         {3, "File not found: TOTALLYANORIGINALTRACKNOTRIPPED.ogg"}};
-    EXPECT_EQ(logger.messages(), expected);
+    EXPECT_EQ(logger.lines(), expected);
     EXPECT_EQ(sound.devicesMade, 0);
     player.reset();
 }

@@ -28,7 +28,7 @@ class MusicStreamTest : public ::testing::Test {
         at += count;
     }
 
-    LoggerScope logger;
+    LogRecorder logger;
     MusicStream stream;
 };
 
@@ -48,7 +48,7 @@ TEST_F(MusicStreamTest, SizesFollowTheTrack) {
     EXPECT_EQ(stream.channels(), 1u);
     EXPECT_EQ(stream.bytesPerFrame(), 2u);
     EXPECT_EQ(stream.capacity(), 3u * 22050u);
-    EXPECT_TRUE(logger.messages().empty());
+    EXPECT_TRUE(logger.lines().empty());
 }
 
 TEST_F(MusicStreamTest, RingDeliversTheTrackAcrossItsEndAndThenSilence) {
@@ -156,9 +156,9 @@ TEST_F(MusicStreamTest, SkippingDropsFramesFromTheRingThenTheDecoder) {
 TEST_F(MusicStreamTest, AMissingTrackIsLoggedByTheFileSystem) {
     IntrusivePointer<FileSystem> fileSystem = fileSystemWith("other.ogg", stereoOgg());
     EXPECT_FALSE(stream.open(fileSystem, "TOTALLYANORIGINALTRACKNOTRIPPED.ogg"));
-    const std::vector<RecordingLogger::Message> expected = {
+    const std::vector<LogLine> expected = {
         {3, "File not found: TOTALLYANORIGINALTRACKNOTRIPPED.ogg"}};
-    EXPECT_EQ(logger.messages(), expected);
+    EXPECT_EQ(logger.lines(), expected);
     // The call holds its own reference only while it runs.
     EXPECT_EQ(fileSystem->referenceCount(), 1);
 }
@@ -196,7 +196,7 @@ TEST_F(MusicStreamTest, FailedOpensLeaveASilentStreamThatCanBeOpenedAgain) {
     }
     // The sanitizers check that nothing of the failed opens leaks or is freed twice, here and
     // when the stream is destroyed.
-    EXPECT_TRUE(logger.messages().empty());
+    EXPECT_TRUE(logger.lines().empty());
     ASSERT_TRUE(open(monoOgg()));
     {
         MusicStream abandoned;

@@ -178,7 +178,7 @@ class SoundFeederTest : public ::testing::Test {
     std::unique_ptr<SimulatedDevice> device;
     SoundFeeder feeder;
     std::uint32_t lastWait = 0;
-    LoggerScope logger;
+    LogRecorder logger;
 };
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include "diagnostics/Logger.h"
 
+#include "support/LogRecorder.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,20 +22,6 @@ struct OpenGLWindowFaults {
 using Step = OpenGLWindowFaults::Step;
 
 namespace {
-
-class RecordingLogger final : public Logger {
-  public:
-    bool resetLevel() override {
-        minimumLevel = 0;
-        return true;
-    }
-    void write(int level, const char* text) override {
-        if (level >= minimumLevel)
-            lines.emplace_back(level, text);
-    }
-    void flush() override {}
-    std::vector<std::pair<int, std::string>> lines;
-};
 
 BOOL CALLBACK collectShowWindow(HWND window, LPARAM list) {
     wchar_t name[64] = {};
@@ -124,9 +112,6 @@ bool takeQuitMessage() {
 class OpenGLWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        logger = new RecordingLogger;
-        logger->minimumLevel = 1;
-        g_logger = logger;
         takeQuitMessage();
         cursorBefore = cursorCounter();
         modeBefore = currentMode();
@@ -140,10 +125,9 @@ class OpenGLWindowTest : public ::testing::Test {
         const DEVMODEW mode = currentMode();
         EXPECT_EQ(mode.dmPelsWidth, modeBefore.dmPelsWidth);
         EXPECT_EQ(mode.dmPelsHeight, modeBefore.dmPelsHeight);
-        g_logger = nullptr;
     }
 
-    RecordingLogger* logger = nullptr;
+    LogRecorder logger;
     int cursorBefore = 0;
     DEVMODEW modeBefore = {};
 };
@@ -169,7 +153,7 @@ TEST_F(OpenGLWindowTest, BootstrapIsHiddenAndLoadsTheEntryPoints) {
         EXPECT_NE(glGetString(GL_VERSION), nullptr);
         EXPECT_NE(glGenFramebuffers, nullptr);
         EXPECT_NE(wglChoosePixelFormatARB, nullptr);
-        EXPECT_TRUE(logger->lines.empty()) << "driver strings belong to the real context";
+        EXPECT_TRUE(logger.lines().empty()) << "driver strings belong to the real context";
     }
     // Leaving the launcher ends here: teardown of the bootstrap alone (checked in TearDown).
 }
@@ -229,9 +213,9 @@ TEST_F(OpenGLWindowTest, WindowedHasExactlyTheChosenClientAreaAndARealContext) {
     const auto text = [](GLenum name) {
         return std::string(reinterpret_cast<const char*>(glGetString(name))) + "\n";
     };
-    const std::vector<std::pair<int, std::string>> expected = {
+    const std::vector<LogLine> expected = {
         {1, text(GL_VENDOR)}, {1, text(GL_RENDERER)}, {1, text(GL_VERSION)}};
-    EXPECT_EQ(logger->lines, expected);
+    EXPECT_EQ(logger.lines(), expected);
 }
 
 TEST_F(OpenGLWindowTest, WithoutVerticalSyncTheSwapIntervalIsZero) {
@@ -378,7 +362,7 @@ TEST_P(FailedStart, LeavesNoWindowAndNoClass) {
         EXPECT_EQ(classRegistered(), step != Step::RegisterWindowClass);
         EXPECT_EQ(wglGetCurrentContext() != nullptr,
                   step == Step::LoadEntryPoints || step == Step::ChooseRealPixelFormat);
-        EXPECT_TRUE(logger->lines.empty());
+        EXPECT_TRUE(logger.lines().empty());
     }
 }
 

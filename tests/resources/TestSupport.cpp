@@ -11,14 +11,6 @@
 
 namespace {
 
-class RecordingLogger final : public Logger {
-  public:
-    bool resetLevel() override { return true; }
-    void write(int level, const char* text) override { lines.push_back({level, text}); }
-    void flush() override {}
-    std::vector<LogLine> lines;
-};
-
 void appendBytes(void* context, void* data, int size) {
     auto* out = static_cast<Bytes*>(context);
     const auto* bytes = static_cast<const unsigned char*>(data);
@@ -32,26 +24,6 @@ Bytes checked(Bytes bytes, int written) {
 }
 
 } // namespace
-
-std::ostream& operator<<(std::ostream& out, const LogLine& line) {
-    return out << "[" << line.level << "] " << line.text;
-}
-
-LogRecorder::LogRecorder() : previous(g_logger), recorder(new RecordingLogger) {
-    g_logger = recorder;
-}
-
-LogRecorder::~LogRecorder() {
-    g_logger = previous;
-}
-
-const std::vector<LogLine>& LogRecorder::lines() const {
-    return static_cast<RecordingLogger*>(recorder.get())->lines;
-}
-
-void LogRecorder::clear() {
-    static_cast<RecordingLogger*>(recorder.get())->lines.clear();
-}
 
 ScratchDirectory::ScratchDirectory(const std::string& name) : name_(name) {
     std::filesystem::remove_all(name_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "diagnostics/Logger.h"
+#include "support/LogRecorder.h"
 
 #include <cstdint>
 #include <string>
@@ -8,30 +9,6 @@
 #include <vector>
 
 using Bytes = std::vector<unsigned char>;
-
-struct LogLine {
-    int level;
-    std::string text;
-    bool operator==(const LogLine& other) const {
-        return level == other.level && text == other.text;
-    }
-};
-std::ostream& operator<<(std::ostream& out, const LogLine& line);
-
-// Installs itself as g_logger for its lifetime and records every line, whatever its level.
-class LogRecorder {
-  public:
-    LogRecorder();
-    LogRecorder(const LogRecorder&) = delete;
-    LogRecorder& operator=(const LogRecorder&) = delete;
-    ~LogRecorder();
-    const std::vector<LogLine>& lines() const;
-    void clear();
-
-  private:
-    IntrusivePointer<Logger> previous;
-    IntrusivePointer<Logger> recorder;
-};
 
 // A directory below the current directory, removed with everything in it when destroyed.
 class ScratchDirectory {

@@ -1,0 +1,262 @@
+// The picture from its pixels: the real render path under Wine (llvmpipe), frames drawn at
+// chosen show times and read back from the window and from the render targets.
+#include "app/Application.h"
+#include "render/PassObserver.h"
+#include "resources/ImageDecoder.h"
+#include "support/GlTestContext.h"
+#include "support/LogRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    int components = 0;
+    std::vector<unsigned char> data; // rows bottom-up, as GL reads them
+
+    int at(int x, int y, int c) const {
+        return data[(static_cast<std::size_t>(y) * width + x) * components + c];
+    }
+};
+
+Pixels read(GLenum format, int components, int width, int height) {
+    Pixels p{width, height, components, {}};
+    p.data.resize(static_cast<std::size_t>(width) * height * components);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, format, GL_UNSIGNED_BYTE, p.data.data());
+    return p;
+}
+
+Pixels readWindow(const Application& app) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    return read(GL_RGB, 3, app.window->drawableWidth(), app.window->drawableHeight());
+}
+
+Pixels readTarget(const RenderTarget& target) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer.name());
+    return read(GL_RGBA, 4, target.width, target.height);
+}
+
+// Means of an n x m grid of blocks, per colour channel: comparable across sizes.
+std::vector<double> blocks(const Pixels& p, int columns, int rows) {
+    std::vector<double> means(static_cast<std::size_t>(columns) * rows * 3, 0.0);
+    std::vector<int> counts(static_cast<std::size_t>(columns) * rows, 0);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const std::size_t b =
+                static_cast<std::size_t>(y * rows / p.height) * columns + x * columns / p.width;
+            for (int c = 0; c < 3; ++c)
+                means[b * 3 + c] += p.at(x, y, c);
+            ++counts[b];
+        }
+    for (std::size_t i = 0; i < means.size(); ++i)
+        means[i] /= counts[i / 3];
+    return means;
+}
+
+double meanDifference(const std::vector<double>& a, const std::vector<double>& b) {
+    double sum = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        sum += std::fabs(a[i] - b[i]);
+    return sum / static_cast<double>(a.size());
+}
+
+Pixels page(int number) {
+    std::ifstream file("Data/Images/Text/" + std::to_string(number) + ".png", std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), {});
+    DecodedImage image;
+    EXPECT_TRUE(decodeImage(bytes.data(), bytes.size(), image));
+    Pixels p{image.width, image.height, image.components, {}};
+    p.data.assign(image.pixels.get(), image.pixels.get() + static_cast<std::size_t>(image.width) *
+                                                               image.height * image.components);
+    return p;
+}
+
+double luminanceSpread(const Pixels& p) {
+    double sum = 0, squares = 0;
+    const double n = static_cast<double>(p.width) * p.height;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const double l =
+                0.2126 * p.at(x, y, 0) + 0.7152 * p.at(x, y, 1) + 0.0722 * p.at(x, y, 2);
+            sum += l;
+            squares += l * l;
+        }
+    return std::sqrt(squares / n - (sum / n) * (sum / n));
+}
+
+DisplaySettings settingsFor(int width, int height, int samples) {
+    DisplaySettings s{};
+    s.width = static_cast<std::uint16_t>(width);
+    s.height = static_cast<std::uint16_t>(height);
+    s.aspect = static_cast<float>(width) / static_cast<float>(height);
+    s.filtering = 1;
+    s.antialiasingLevel = samples;
+    return s;
+}
+
+// Reads the render targets as the tunnel frame passes through: the resolved cube image before
+// the glow is made, the composite before and after the glow is added.
+class TargetSnapshots final : public PassObserver {
+  public:
+    explicit TargetSnapshots(Application& app) : app(app) {}
+    void passBegins(const char* pass) override {
+        const std::string name = pass;
+        if (name == "contrast")
+            cubes = readTarget(app.renderTargetB);
+        else if (name == "glow")
+            beforeGlow = readTarget(app.renderTargetA);
+        else if (name == "present")
+            afterGlow = readTarget(app.renderTargetA);
+    }
+    void frameEnds() override {}
+    Application& app;
+    Pixels cubes, beforeGlow, afterGlow;
+};
+
+class Picture : public ::testing::Test {
+  protected:
+    LogRecorder logger;
+};
+
+} // namespace
+
+TEST_F(Picture, TextPagesAndTheTunnelFollowTheSchedule) {
+    Application app;
+    ASSERT_TRUE(app.initPicture(settingsFor(1280, 720, 0)));
+    const auto page1 = blocks(page(1), 32, 18);
+    const auto page2 = blocks(page(2), 32, 18);
+
+    app.drawFrame(1.0f);
+    const auto at1 = blocks(readWindow(app), 32, 18);
+    EXPECT_LT(meanDifference(at1, page1), 4.0) << "page 1 fills the window at t = 1";
+    EXPECT_GT(meanDifference(at1, page2), 4.0);
+
+    app.drawFrame(5.0f);
+    const auto at5 = blocks(readWindow(app), 32, 18);
+    EXPECT_LT(meanDifference(at5, page2), 4.0) << "page 2 at t = 5";
+
+    for (float t : {3.0f, 31.0f}) {
+        app.drawFrame(t);
+        const Pixels frame = readWindow(app);
+        EXPECT_GT(luminanceSpread(frame), 20.0)
+            << "the tunnel at t = " << t << " is far from uniform";
+        EXPECT_GT(meanDifference(blocks(frame, 32, 18), page1), 10.0);
+    }
+    EXPECT_EQ(logger.lines().size(), 3u) << "only the driver strings were written";
+}
+
+TEST_F(Picture, TheGlowBrightensAroundTheCubesOnly) {
+    Application app;
+    ASSERT_TRUE(app.initPicture(settingsFor(1280, 720, 0)));
+    TargetSnapshots snapshots(app);
+    app.tunnelScene.passObserver = &snapshots;
+    app.drawFrame(31.0f);
+    app.tunnelScene.passObserver = nullptr;
+    ASSERT_FALSE(snapshots.cubes.data.empty());
+
+    // Pixels near a cube (within 24 px of its coverage) but not on it, against the far corners.
+    const Pixels& cubes = snapshots.cubes;
+    double nearGain = 0, farGain = 0;
+    int nearCount = 0, farCount = 0;
+    const int reach = 24;
+    for (int y = 0; y < cubes.height; y += 2)
+        for (int x = 0; x < cubes.width; x += 2) {
+            if (cubes.at(x, y, 3) > 0)
+                continue;
+            bool isNear = false;
+            for (int dy = -reach; dy <= reach && !isNear; dy += 4)
+                for (int dx = -reach; dx <= reach && !isNear; dx += 4) {
+                    const int nx = x + dx, ny = y + dy;
+                    isNear = nx >= 0 && ny >= 0 && nx < cubes.width && ny < cubes.height &&
+                           cubes.at(nx, ny, 3) > 0;
+                }
+            const bool corner =
+                (x < 160 || x >= cubes.width - 160) && (y < 90 || y >= cubes.height - 90);
+            if (!isNear && !corner)
+                continue;
+            double gain = 0;
+            for (int c = 0; c < 3; ++c)
+                gain += snapshots.afterGlow.at(x, y, c) - snapshots.beforeGlow.at(x, y, c);
+            (isNear ? nearGain : farGain) += gain / 3;
+            ++(isNear ? nearCount : farCount);
+        }
+    ASSERT_GT(nearCount, 100) << "the cubes are on screen";
+    ASSERT_GT(farCount, 100);
+    EXPECT_GT(nearGain / nearCount, 6.0) << "a halo around the cubes";
+    EXPECT_LT(farGain / farCount, 0.5) << "nothing added far from them";
+}
+
+TEST_F(Picture, MultisamplingSmoothsTheCubeEdges) {
+    // Coverage shows in the resolved alpha: a cube face is at least half opaque, so values
+    // between 0 and that exist only where samples were partly covered.
+    std::map<int, int> partial;
+    for (int samples : {0, 4}) {
+        Application app;
+        ASSERT_TRUE(app.initPicture(settingsFor(1280, 720, samples)));
+        TargetSnapshots snapshots(app);
+        app.tunnelScene.passObserver = &snapshots;
+        app.drawFrame(31.0f);
+        app.tunnelScene.passObserver = nullptr;
+        int count = 0;
+        for (std::size_t i = 3; i < snapshots.cubes.data.size(); i += 4)
+            count += snapshots.cubes.data[i] > 0 && snapshots.cubes.data[i] < 110;
+        partial[samples] = count;
+    }
+    EXPECT_LT(partial[0], 10);
+    EXPECT_GT(partial[4], 200) << "edge pixels blend between cube and background";
+}
+
+TEST_F(Picture, AlternatorFlipsOnEveryTunnelUpdate) {
+    Application app;
+    ASSERT_TRUE(app.initPicture(settingsFor(640, 480, 0)));
+    std::vector<float> sent;
+    for (int i = 0; i < 3; ++i) {
+        app.tunnelScene.update(2.5);
+        GLint program = 0;
+        glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+        float value = -1;
+        glGetUniformfv(static_cast<GLuint>(program),
+                       glGetUniformLocation(static_cast<GLuint>(program), "alternator"), &value);
+        sent.push_back(value);
+    }
+    EXPECT_EQ(sent, (std::vector<float>{1.0f, 0.0f, 1.0f}));
+}
+
+TEST(RenderTargets, CompleteWithoutAndWithMultisampling) {
+    GlTestContext gl;
+    ASSERT_TRUE(gl.create());
+    LogRecorder logger;
+    for (int samples : {0, 1, 2, 4}) {
+        RenderTarget target;
+        EXPECT_TRUE(target.init(settingsFor(640, 480, samples), 640, 480)) << samples << " samples";
+        EXPECT_EQ(target.multisampled, samples > 1);
+        EXPECT_EQ(target.drawFramebuffer(),
+                  samples > 1 ? target.multisampleFramebuffer.name() : target.framebuffer.name());
+    }
+    EXPECT_TRUE(logger.lines().empty());
+}
+
+TEST(RenderTargets, UnknownCoverageModesFailStartUp) {
+    LogRecorder logger;
+    for (int mode : {-1, 4, 7}) {
+        DisplaySettings settings = settingsFor(640, 480, mode);
+        settings.coverageSampling = true;
+        Application app;
+        EXPECT_FALSE(app.initPicture(settings)) << "coverage mode " << mode;
+        ASSERT_FALSE(logger.lines().empty());
+        EXPECT_EQ(logger.lines().back(), (LogLine{4, "Framebuffer incomplete"}));
+        logger.clear();
+    }
+}
