@@ -23,7 +23,17 @@ test: bootstrap
 	@ctest --preset windows-x64
 
 demo: build-windows-x64
+	@cmake --build --preset windows-x64 --target audio_capture_check >/dev/null
 	@scripts/demo.sh
+
+# One folder and one zip per Windows target in dist/.
+dist: build-windows-x64 build-windows-x86
+	@scripts/dist.sh
+
+# Ten minutes of the show under Wine (SHOW_SOAK_SECONDS), not part of the tests.
+soak: build-windows-x64
+	@cmake --build --preset windows-x64 --target window_probe >/dev/null
+	@scripts/soak.sh
 
 clean:
 	rm -rf build dist

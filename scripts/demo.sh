@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # Runs the show built by the windows-x64 preset under Wine; builds nothing itself.
 #  - With a display (a desktop session): starts show.exe in a private Wine prefix under build/
-#    and waits until it ends (Escape or the close button).
-#  - Without one: boots a throw-away Wine environment with its own Xvfb, runs the show for a few
-#    seconds, saves a screenshot to build/demo.png and ends the show with Escape.
+#    and waits until it ends (the "Intro" dialog, then the show; Escape or the close button).
+#  - Without one: a private Xvfb, Wine prefix and PulseAudio null sink (paced like a real sound
+#    card, unlike ALSA's null device); presses "Demo" on the launcher's defaults with the
+#    keyboard, records picture and sound with ffmpeg and ends the show with Escape.
+#    SHOW_DEMO_SECONDS (40) sets the length, SHOW_DEMO_SIZE (1280x720) the screen and so the
+#    full-screen resolution, SHOW_DEMO_OUTPUT (build/show.mp4) the file.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 show="$root/build/windows-x64/src/app/show.exe"
-seconds=${SHOW_DEMO_SECONDS:-5}
+checker="$root/build/windows-x64/tests/audio/audio_capture_check.exe"
+seconds=${SHOW_DEMO_SECONDS:-40}
+size=${SHOW_DEMO_SIZE:-1280x720}
+output=${SHOW_DEMO_OUTPUT:-$root/build/show.mp4}
 
 if [ ! -f "$show" ]; then
     echo "demo: $show is missing; build it with 'make demo' or the windows-x64 preset" >&2
@@ -26,39 +32,93 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     exec wine "$show"
 fi
 
-env_dir="$root/build/windows-x64/demo/env"
-screenshot="$root/build/demo.png"
-trap '"$root/scripts/wine-env.sh" stop "$env_dir"' EXIT
-echo "demo: no display; booting a private Xvfb and Wine prefix in $env_dir"
-"$root/scripts/wine-env.sh" start "$env_dir" >/dev/null
-export DISPLAY
-DISPLAY=$(cat "$env_dir/display")
-run() { "$root/scripts/wine-run.sh" "$env_dir" "$@"; }
-# Without a window manager Wine draws the caption itself (and does not wait for one at exit).
-run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+dir="$root/build/windows-x64/demo/headless"
+rm -rf "$dir"
+mkdir -p "$dir/pulse"
+pids=()
+cleanup() {
+    [ -f "$dir/prefix/system.reg" ] && WINEPREFIX="$dir/prefix" wineserver -k 2>/dev/null || true
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
 
-log="$env_dir/show.log"
-WINEDEBUG=warn+seh run "$show" 2>"$log" &
-pid=$!
-window=""
-for _ in $(seq 300); do
-    window=$(xdotool search --onlyvisible --name '^OpenGL$' 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] || ! kill -0 "$pid" 2>/dev/null && break
+n=90
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+export DISPLAY=":$n"
+echo "demo: no display; private Xvfb $DISPLAY at $size"
+Xvfb "$DISPLAY" -screen 0 "${size}x24" -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+
+echo "demo: PulseAudio with a null sink"
+export PULSE_RUNTIME_PATH="$dir/pulse" PULSE_STATE_PATH="$dir/pulse" HOME="$dir"
+export PULSE_SERVER="unix:$dir/pulse/native"
+pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n --disallow-exit \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$dir/pulse/native" \
+    --load="module-null-sink sink_name=demo rate=48000" \
+    --load="module-always-sink" >"$dir/pulse.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl set-default-sink demo
+
+echo "demo: preparing a Wine prefix with the pulse sound driver"
+export WINEPREFIX="$dir/prefix" WINEARCH=win64 WINEDEBUG=-all
+WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >"$dir/wineboot.log" 2>&1
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d pulse /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+for font in /usr/share/wine/fonts/*.ttf; do
+    [ -e "$font" ] && ln -sf "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+done
+wineserver -w
+
+find_window() { # name, seconds
+    for _ in $(seq $(($2 * 5))); do
+        w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
+        [ -n "$w" ] && { echo "$w"; return 0; }
+        kill -0 "$show_pid" 2>/dev/null || return 1
+        sleep 0.2
+    done
+    return 1
+}
+
+echo "demo: starting show.exe"
+WINEDEBUG=warn+seh wine "$show" 2>"$dir/show.log" &
+show_pid=$!
+pids+=("$show_pid")
+dialog=$(find_window Intro 60) || { echo "demo: no \"Intro\" dialog" >&2; exit 1; }
+eval "$(xdotool getwindowgeometry --shell "$dialog")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + 4)) click 1
+echo "demo: pressing \"Demo\" on the launcher's defaults"
+xdotool key Return
+window=$(find_window OpenGL 60) || { echo "demo: the show opened no window" >&2; exit 1; }
+
+# The window stays black while the content loads: the recording starts with the show's first frame.
+for _ in $(seq 150); do
+    mean=$(xwd -silent -root | convert xwd:- -format '%[fx:mean]' info: 2>/dev/null || echo 0)
+    awk "BEGIN { exit !($mean > 0.02) }" && break
     sleep 0.1
 done
-if [ -z "$window" ]; then
-    wait "$pid" && status=0 || status=$?
-    echo "demo: the show opened no window (exit code $status)" >&2
-    exit 1
-fi
-
-sleep "$seconds"
-xwd -silent -root | convert xwd:- "$screenshot"
-echo "demo: screenshot after ${seconds} s in $screenshot"
-echo "demo: driver strings on the debugger output:"
-sed -n 's/.*:warn:seh:OutputDebugStringA "\(.*\)\\n"$/    \1/p' "$log"
-
-xdotool mousemove --window "$window" 640 360 click 1 key Escape
-wait "$pid" && status=0 || status=$?
+echo "demo: recording ${seconds} s of picture and sound"
+ffmpeg -loglevel error -y -thread_queue_size 1024 -f x11grab -draw_mouse 0 -framerate 30 -video_size "$size" \
+    -i "$DISPLAY" -thread_queue_size 1024 -f pulse -i demo.monitor -t "$seconds" \
+    -c:v libx264 -preset ultrafast -crf 20 -pix_fmt yuv420p -r 30 -c:a aac -b:a 192k \
+    "$output" </dev/null
+xdotool key Escape
+wait "$show_pid" && status=0 || status=$?
 echo "demo: Escape ended the show with exit code $status"
+
+echo "demo: checking the recording"
+duration() { ffprobe -v error -select_streams "$1" -show_entries stream=duration -of csv=p=0 "$output"; }
+echo "demo: video $(duration v:0) s, audio $(duration a:0) s"
+ffmpeg -loglevel error -y -i "$output" -vn -f f32le -ac 2 -ar 48000 "$dir/sound.raw"
+if [ -f "$checker" ]; then
+    wine "$checker" "$dir/sound.raw" "$root/src/Data/TOTALLYANORIGINALTRACKNOTRIPPED.ogg" \
+        "$((seconds - 5))" | sed 's/^/demo: /' || echo "demo: (AAC is lossy: a low score can still be the track)"
+fi
+for t in 1 3 31; do
+    ffmpeg -loglevel error -y -ss "$t" -i "$output" -frames:v 1 "$root/build/show-${t}s.png"
+done
+echo "demo: frames at 1 s, 3 s and 31 s in build/show-{1,3,31}s.png"
+echo "$output"
 exit "$status"

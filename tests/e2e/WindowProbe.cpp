@@ -1,12 +1,19 @@
-// Reports, from inside the Wine session, the top-level windows of class "OpenGL" of every process:
-// the end-to-end test compares what the show opened with what it should have opened.
-// One line per window:
-//   window visible=1 title=OpenGL client=1280x720 image=show.exe close=1275,11
-// where close is a screen point on the caption's close button ("none" without one).
+// Reports, from inside the Wine session, the top-level windows of class "OpenGL" of every process
+// and every running show.exe: the end-to-end tests compare what the show opened with what it
+// should have opened, and the soak watches the process's handles and memory. One line each:
+//   window visible=1 title=OpenGL client=1280x720 origin=3,22 rect=0,0,1286,745 image=show.exe
+//          close=1275,11
+//   process image=show.exe pid=32 handles=120 private=52428800
+// where close is a screen point on the caption's close button ("none" without one), origin the
+// client area's top left and rect the window's outer rectangle on screen, and private the process's
+// private bytes.
 #include <cstdio>
 #include <string>
 #include <vector>
 #include <windows.h>
+
+#include <psapi.h>
+#include <tlhelp32.h>
 
 namespace {
 
@@ -68,17 +75,50 @@ BOOL CALLBACK report(HWND window, LPARAM) {
     GetWindowTextW(window, title, 256);
     RECT client = {};
     GetClientRect(window, &client);
-    std::printf("window visible=%d title=%s client=%ldx%ld image=%s close=%s\n",
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    RECT outer = {};
+    GetWindowRect(window, &outer);
+    std::printf("window visible=%d title=%s client=%ldx%ld origin=%ld,%ld rect=%ld,%ld,%ld,%ld "
+                "image=%s close=%s\n",
                 IsWindowVisible(window) ? 1 : 0, utf8(title).c_str(), client.right - client.left,
-                client.bottom - client.top, utf8(imageName(window)).c_str(),
-                closeButton(window).c_str());
+                client.bottom - client.top, origin.x, origin.y, outer.left, outer.top, outer.right,
+                outer.bottom, utf8(imageName(window)).c_str(), closeButton(window).c_str());
     return TRUE;
+}
+
+void reportShows() {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (lstrcmpiW(entry.szExeFile, L"show.exe") != 0)
+            continue;
+        DWORD handles = 0;
+        PROCESS_MEMORY_COUNTERS_EX memory = {};
+        const HANDLE process =
+            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID);
+        if (process != nullptr) {
+            GetProcessHandleCount(process, &handles);
+            GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                                 sizeof memory);
+            CloseHandle(process);
+        }
+        std::printf("process image=show.exe pid=%lu handles=%lu private=%llu\n",
+                    entry.th32ProcessID, handles,
+                    static_cast<unsigned long long>(memory.PrivateUsage));
+    }
+    CloseHandle(snapshot);
 }
 
 } // namespace
 
 int main() {
     EnumWindows(report, 0);
+    reportShows();
     std::fflush(stdout);
     return 0;
 }

@@ -1,0 +1,473 @@
+#!/usr/bin/env python3
+"""show.exe as a user meets it, under Wine and Xvfb, driven through the keyboard with xdotool.
+
+    show_end_to_end.py --env DIR --show EXE --probe EXE --capture-check EXE --wine-run SCRIPT
+                       --data DIR --work DIR [--only NAME ...]
+
+Each case starts the real program, answers the "Intro" launcher with real key presses and checks
+what a user would see and hear: the window (through a probe inside the Wine session), the picture
+(screenshots compared in coarse blocks with the content's own images), the sound (what the ALSA
+file device captured, against the track), the debugger output (WINEDEBUG=warn+seh prints every
+OutputDebugString text) and the exit code. Every wait polls and has a deadline.
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+parser = argparse.ArgumentParser()
+for option in ("env", "show", "probe", "capture-check", "wine-run", "data", "work"):
+    parser.add_argument("--" + option, required=True)
+parser.add_argument("--only", nargs="*", default=None)
+ARGS = parser.parse_args()
+DISPLAY = open(os.path.join(ARGS.env, "display")).read().strip()
+TRACK = "TOTALLYANORIGINALTRACKNOTRIPPED.ogg"
+BLOCKS = (32, 18)  # screenshots are compared as averages over this many blocks
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL:", message, flush=True)
+    return condition
+
+
+def x_env():
+    return dict(os.environ, DISPLAY=DISPLAY)
+
+
+def wine(*args, extra_env=None, **kwargs):
+    return subprocess.run([ARGS.wine_run, ARGS.env, *args], env=dict(x_env(), **(extra_env or {})),
+                          **kwargs)
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *args], env=x_env(), capture_output=True, text=True,
+                          timeout=20)
+
+
+def poll(condition, timeout, interval=0.1):
+    """condition()'s first true value before the deadline, else None."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value or time.monotonic() > deadline:
+            return value or None
+        time.sleep(interval)
+
+
+def probe():
+    """Windows of class "OpenGL" and running show.exe processes, as seen inside the session."""
+    out = wine(ARGS.probe, capture_output=True, text=True, timeout=60).stdout
+    windows, processes = [], []
+    for line in out.splitlines():
+        kind, *fields = line.split()
+        row = dict(f.split("=", 1) for f in fields if "=" in f)
+        if row.get("image", "").lower() == "show.exe":
+            (windows if kind == "window" else processes).append(row)
+    return windows, processes
+
+
+# --- pictures -------------------------------------------------------------------------------
+
+
+def blocks_of(source, crop=None, input_bytes=None):
+    """The picture (a file, or "xwd:-" with input_bytes) as BLOCKS of RGB averages, 0..255."""
+    command = ["convert", source]
+    if crop:
+        command += ["-crop", "{}x{}+{}+{}".format(*crop), "+repage"]
+    command += ["-alpha", "off", "-colorspace", "sRGB", "-resize", "{}x{}!".format(*BLOCKS),
+                "-depth", "8", "rgb:-"]
+    data = subprocess.run(command, input=input_bytes, capture_output=True, check=True).stdout
+    return [tuple(data[i:i + 3]) for i in range(0, len(data), 3)]
+
+
+def screenshot():
+    return subprocess.run(["xwd", "-silent", "-root", "-display", DISPLAY], capture_output=True,
+                          check=True, timeout=30).stdout
+
+
+def save_png(shot, name):
+    path = os.path.join(ARGS.work, name)
+    subprocess.run(["convert", "xwd:-", path], input=shot, check=True)
+    return path
+
+
+def difference(a, b):
+    """Mean absolute difference per channel, 0..255."""
+    return sum(abs(x - y) for p, q in zip(a, b) for x, y in zip(p, q)) / (3 * len(a))
+
+
+def spread(a):
+    """Standard deviation of the blocks' brightness: near 0 for a uniform picture."""
+    values = [sum(p) / 3 for p in a]
+    mean = sum(values) / len(values)
+    return (sum((v - mean) ** 2 for v in values) / len(values)) ** 0.5
+
+
+PAGE_1 = None  # blocks of the first text page, loaded once
+
+
+def page_1():
+    global PAGE_1
+    if PAGE_1 is None:
+        PAGE_1 = blocks_of(os.path.join(ARGS.data, "Images", "Text", "1.png"))
+    return PAGE_1
+
+
+def classify(blocks):
+    """"page1", "tunnel" (far from uniform and not page 1) or "other"."""
+    if difference(blocks, page_1()) < 12:
+        return "page1"
+    if spread(blocks) > 12 and difference(blocks, page_1()) > 30:
+        return "tunnel"
+    return "other"
+
+
+def watch_picture(area, timeout=30):
+    """Watches area (width, height, x, y) at 10 frames a second until the tunnel follows text
+    page 1: each sighting with its time in seconds since page 1 first showed. Screenshots are too
+    slow on a loaded machine for the show's two-second pages, so ffmpeg grabs the screen and
+    scales each frame down to the comparison blocks."""
+    width, height, x, y = area
+    frame_size = BLOCKS[0] * BLOCKS[1] * 3
+    grab = subprocess.Popen(
+        ["ffmpeg", "-loglevel", "error", "-f", "x11grab", "-framerate", "10", "-video_size",
+         f"{width}x{height}", "-i", f"{DISPLAY}+{x},{y}", "-vf",
+         "scale={}:{}:flags=area".format(*BLOCKS), "-f", "rawvideo", "-pix_fmt", "rgb24", "-"],
+        stdout=subprocess.PIPE, stdin=subprocess.DEVNULL)
+    seen, first = [], None
+    deadline = time.monotonic() + timeout
+    try:
+        while time.monotonic() < deadline:
+            data = grab.stdout.read(frame_size)
+            if len(data) < frame_size:
+                break
+            now = time.monotonic()
+            kind = classify([tuple(data[i:i + 3]) for i in range(0, frame_size, 3)])
+            if kind == "page1" and first is None:
+                first = now
+            if first is not None:
+                seen.append((round(now - first, 2), kind))
+                if kind == "tunnel":
+                    break
+    finally:
+        grab.kill()
+        grab.wait()
+    return seen
+
+
+def summary(seen):
+    """Runs of equal kinds: [(kind, from, to)]."""
+    runs = []
+    for t, kind in seen:
+        if runs and runs[-1][0] == kind:
+            runs[-1][2] = t
+        else:
+            runs.append([kind, t, t])
+    return [tuple(r) for r in runs]
+
+
+# --- the program ----------------------------------------------------------------------------
+
+
+def unescape(text):
+    return (text.replace(r"\n", "\n").replace(r"\t", "\t").replace(r"\"", '"')
+            .replace("\\\\", "\\"))
+
+
+class Show:
+    def __init__(self, exe=None, sound=None):
+        self.log = tempfile.TemporaryFile()
+        env = {"WINEDEBUG": "warn+seh"}
+        if sound:
+            env["SHOW_SOUND_FILE"] = sound
+        self.process = subprocess.Popen([ARGS.wine_run, ARGS.env, exe or ARGS.show],
+                                        stdout=subprocess.DEVNULL, stderr=self.log,
+                                        env=dict(x_env(), **env))
+
+    def running(self):
+        return self.process.poll() is None
+
+    def debug_output(self):
+        """Each OutputDebugString text, in order."""
+        self.log.seek(0)
+        texts = []
+        for line in self.log.read().decode("utf-8", "replace").splitlines():
+            match = re.search(r':warn:seh:OutputDebugString[AW] "(.*)"$', line)
+            if match:
+                texts.append(unescape(match.group(1)))
+        return texts
+
+    def wait_for(self, name, timeout=60):
+        def visible():
+            if not self.running():
+                return "gone"
+            found = xdotool("search", "--onlyvisible", "--name", f"^{name}$").stdout.split()
+            return found[0] if found else None
+
+        window = poll(visible, timeout, 0.2)
+        return None if window == "gone" else window
+
+    def seconds_to_exit(self, timeout):
+        started = time.monotonic()
+        try:
+            self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+        return time.monotonic() - started
+
+    def kill(self):
+        if self.running():
+            self.process.kill()
+            self.process.wait()
+
+
+def geometry(window):
+    info = subprocess.run(["xwininfo", "-id", window, "-display", DISPLAY], capture_output=True,
+                          text=True).stdout
+    value = lambda name: int(re.search(name + r":\s+(-?\d+)", info).group(1))
+    return (value("Width"), value("Height"), value("Absolute upper-left X"),
+            value("Absolute upper-left Y"))
+
+
+def focus_dialog(dialog):
+    """Gives the dialog the keyboard as a user would: a click on its blank margin above the
+    "Visuals" frame (no control there)."""
+    width, _, x, y = geometry(dialog)
+    xdotool("mousemove", str(x + width // 2), str(y + 4), "click", "1")
+    xdotool("windowfocus", "--sync", dialog)
+
+
+def answer_launcher(show, keys):
+    """Waits for "Intro", gives it the keyboard and presses keys; the dialog's window id."""
+    dialog = show.wait_for("Intro")
+    if not check(dialog is not None, f"no \"Intro\" dialog (exit code {show.process.poll()})"):
+        return None
+    focus_dialog(dialog)
+    for key in keys:
+        xdotool("key", "--delay", "60", key)
+        time.sleep(0.1)
+    return dialog
+
+
+# Tab order from "Demo": Die, Aspect, Fullscreen, VSync, Resolution, Filtering, Display,
+# Antialiasing, GPU Scale.
+WINDOWED = ["Tab", "Tab", "Tab", "space", "Return"]  # clear "Fullscreen", then "Demo"
+
+
+def no_show_left(what):
+    _, processes = probe()
+    check(not processes, f"{what}: a show.exe process was left behind: {processes}")
+
+
+def driver_strings(messages, what):
+    ok = check(len(messages) >= 3 and all(m.endswith("\n") and len(m) > 1 for m in messages[:3]),
+               f"{what}: the three driver strings do not come first: {messages}")
+    return ok and check(re.match(r"\d+\.\d+", messages[2]) is not None,
+                        f"{what}: the third driver string is not a GL version: {messages[:3]}")
+
+
+# --- the cases ------------------------------------------------------------------------------
+
+
+def windowed_show():
+    sound = os.path.join(ARGS.work, "windowed.raw")
+    if os.path.exists(sound):
+        os.remove(sound)
+    show = Show(sound=sound)
+    try:
+        if answer_launcher(show, WINDOWED) is None:
+            return
+        window = show.wait_for("OpenGL")
+        if not check(window is not None, f"no \"OpenGL\" window (exit {show.process.poll()})"):
+            return
+        # Wine draws the frame itself: the client area sits centred at the bottom of the X window.
+        width, height, x, y = geometry(window)
+        border = (width - 1280) // 2
+        seen = watch_picture((1280, 720, x + border, y + height - 720 - border))
+        print("windowed picture:", summary(seen), flush=True)
+        save_png(screenshot(), "windowed-tunnel.png")
+        windows, processes = probe()
+        check(len(windows) == 1 and len(processes) == 1,
+              f"expected one OpenGL window of one show.exe: {windows} {processes}")
+        for row in windows:
+            check(row.get("visible") == "1" and row.get("title") == "OpenGL",
+                  f"window: {row}")
+            check(row.get("client") == "1280x720", f"client area: {row}")
+            check(row.get("origin") == f"{x + border},{y + height - 720 - border}",
+                  f"the client area is not where the picture was watched: {row}")
+        if check(seen and seen[0][1] == "page1", "text page 1 never appeared"):
+            last_page = max(t for t, kind in seen if kind == "page1")
+            check(1.2 <= last_page < 2.5, f"text page 1 showed for {last_page} s, not about 2 s")
+            tunnel = [t for t, kind in seen if kind == "tunnel"]
+            check(tunnel and 0.5 <= tunnel[0] <= 4.5,
+                  f"the tunnel did not follow text page 1 within [0.5, 4.5] s: {seen}")
+
+        messages = show.debug_output()
+        if driver_strings(messages, "windowed"):
+            check(len(messages) == 3, f"more than the driver strings: {messages[3:]}")
+            print("driver:", [m.strip() for m in messages], flush=True)
+
+        started = time.monotonic()
+        xdotool("key", "Escape")
+        elapsed = show.seconds_to_exit(timeout=10)
+        if check(elapsed is not None, "Escape did not end the show"):
+            elapsed = time.monotonic() - started
+            print(f"Escape: exit code {show.process.returncode} after {elapsed:.2f} s", flush=True)
+            check(show.process.returncode == 0, f"Escape: exit code {show.process.returncode}")
+            check(elapsed < 2.0, f"Escape: exit took {elapsed:.2f} s")
+        no_show_left("windowed")
+
+        result = wine(ARGS.capture_check, sound, os.path.join(ARGS.data, TRACK), "3",
+                      capture_output=True, text=True, timeout=120)
+        print("sound:", result.stdout.strip(), flush=True)
+        check(result.returncode == 0, "the captured sound is not the start of the track")
+    finally:
+        show.kill()
+
+
+def fullscreen_gpu_scale():
+    show = Show()
+    try:
+        # "GPU Scale" (last tab stop) on, then 640 x 480 in the rebuilt Resolution list: the show
+        # renders at 640 x 480 and the picture is scaled up to the whole display.
+        keys = ["shift+Tab", "space"] + ["shift+Tab"] * 4 + ["6", "Return"]
+        if answer_launcher(show, keys) is None:
+            return
+        window = show.wait_for("OpenGL")
+        if not check(window is not None, f"full screen: no window (exit {show.process.poll()})"):
+            return
+        seen = watch_picture((1920, 1080, 0, 0))
+        print("full-screen picture:", summary(seen), flush=True)
+        check(seen and seen[0][1] == "page1",
+              "full screen: text page 1 does not fill the display")
+        if check(seen and seen[-1][1] == "tunnel", "full screen: no tunnel"):
+            # Scaled, not drawn into a 640 x 480 corner: every quarter of the display has detail.
+            shot = screenshot()
+            save_png(shot, "fullscreen-tunnel.png")
+            quarters = [blocks_of("xwd:-", (960, 540, qx, qy), shot)
+                        for qx in (0, 960) for qy in (0, 540)]
+            check(all(max(map(max, q)) > 40 for q in quarters),
+                  "full screen: a quarter of the display stays black")
+        windows, _ = probe()
+        check(len(windows) == 1 and windows[0].get("rect") == "0,0,1920,1080"
+              and windows[0].get("client") == "1920x1080",
+              f"full screen: the window does not cover the 1920 x 1080 display: {windows}")
+        xdotool("key", "Escape")
+        elapsed = show.seconds_to_exit(timeout=10)
+        check(elapsed is not None and show.process.returncode == 0,
+              f"full screen: Escape gave {show.process.poll()} after {elapsed}")
+    finally:
+        show.kill()
+
+
+def leaving(keys, what):
+    show = Show()
+    try:
+        if answer_launcher(show, keys) is None:
+            return
+        elapsed = show.seconds_to_exit(timeout=15)
+        if check(elapsed is not None, f"{what} did not end the program"):
+            check(show.process.returncode == 0, f"{what}: exit code {show.process.returncode}")
+        check(show.debug_output() == [] or driver_strings(show.debug_output(), what)
+              and len(show.debug_output()) == 3,
+              f"{what}: wrote {show.debug_output()}")
+        windows, _ = probe()
+        check(not windows, f"{what}: a window was opened: {windows}")
+        no_show_left(what)
+    finally:
+        show.kill()
+
+
+def break_missing_page(data):
+    os.remove(os.path.join(data, "Images", "Text", "5.png"))
+    return ["File not found: Images/Text/5.png", "Unable to open texture: Images/Text/5.png"]
+
+
+def break_tunnel_image(data):
+    path = os.path.join(data, "Images", "tunnel.jpg")
+    size = os.path.getsize(path)
+    with open(path, "wb") as file:  # a JPEG start of image followed by noise
+        file.write(b"\xff\xd8\xff\xe0" + bytes((i * 7919) % 251 for i in range(size - 4)))
+    return ["Unable to decode image file: Images/tunnel.jpg"]
+
+
+def break_shader(data):
+    with open(os.path.join(data, "Shaders", "simple.fsh"), "w") as file:
+        file.write("#version 330\nvoid main() { this is not GLSL }\n")
+    return [None, "Error compiling fragment shader: Shaders/simple.fsh"]  # None: the info log
+
+
+def break_track(data):
+    os.remove(os.path.join(data, TRACK))
+    return [f"File not found: {TRACK}"]
+
+
+def broken_content(name, damage):
+    """The show beside a damaged copy of Data: exactly the expected log lines, exit code 1."""
+    folder = os.path.join(ARGS.work, name)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    exe = shutil.copy(ARGS.show, folder)
+    shutil.copytree(ARGS.data, os.path.join(folder, "Data"))
+    expected = damage(os.path.join(folder, "Data"))
+    show = Show(exe=exe)
+    try:
+        if answer_launcher(show, WINDOWED) is None:
+            return
+        elapsed = show.seconds_to_exit(timeout=20)
+        if check(elapsed is not None, f"{name}: the program did not end"):
+            print(f"{name}: exit code {show.process.returncode} {elapsed:.2f} s after \"Demo\"",
+                  flush=True)
+            check(show.process.returncode == 1, f"{name}: exit code {show.process.returncode}")
+        messages = show.debug_output()
+        if driver_strings(messages, name):
+            rest = messages[3:]
+            print(f"{name}: {rest}", flush=True)
+            check(len(rest) == len(expected)
+                  and all(e is None and r.strip() or e == r for e, r in zip(expected, rest)),
+                  f"{name}: logged {rest}, expected {expected}")
+        no_show_left(name)
+    finally:
+        show.kill()
+
+
+CASES = {
+    "windowed": windowed_show,
+    "fullscreen": fullscreen_gpu_scale,
+    "die": lambda: leaving(["Tab", "space"], "\"Die\""),
+    "escape": lambda: leaving(["Escape"], "Escape on the dialog"),
+    "missing_page": lambda: broken_content("missing_page", break_missing_page),
+    "corrupt_tunnel": lambda: broken_content("corrupt_tunnel", break_tunnel_image),
+    "bad_shader": lambda: broken_content("bad_shader", break_shader),
+    "missing_track": lambda: broken_content("missing_track", break_track),
+}
+
+
+def main():
+    os.makedirs(ARGS.work, exist_ok=True)
+    started = time.monotonic()
+    for name, case in CASES.items():
+        if ARGS.only and name not in ARGS.only:
+            continue
+        before = len(failures)
+        case_start = time.monotonic()
+        case()
+        print(f"{name}: {'ok' if len(failures) == before else 'FAILED'} "
+              f"({time.monotonic() - case_start:.1f} s)", flush=True)
+    print(f"end to end: {time.monotonic() - started:.0f} s; screenshots in {ARGS.work}")
+    if failures:
+        print(f"{len(failures)} check(s) failed")
+        return 1
+    print("all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
