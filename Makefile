@@ -26,6 +26,16 @@ demo: build-windows-x64
 	@cmake --build --preset windows-x64 --target audio_capture_check >/dev/null
 	@scripts/demo.sh
 
+# Frames of the real render path at chosen show times, written to build/frames/.
+FRAME_TIMES := 1 3 5 31
+frames: build-windows-x64
+	@scripts/with-wine.sh frames "$(FRAME_TIMES)"
+
+# The frame benchmark (tunnel and text frames against a one-quad baseline) and the audio
+# benchmark (decoder real-time factor, feeder CPU share), under Wine.
+bench: build-windows-x64
+	@scripts/with-wine.sh bench
+
 # One folder and one zip per Windows target in dist/.
 dist: build-windows-x64 build-windows-x86
 	@scripts/dist.sh
