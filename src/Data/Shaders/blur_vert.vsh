@@ -4,16 +4,13 @@ layout(location = 0) in vec3 position;
 layout(location = 1) in vec2 texCoord;
 uniform float height;
 out vec2 uvCentre;
-out vec2 uvNear[2];
-out vec2 uvFar[2];
+out vec2 uvSide[2];
 
 void main() {
     vec2 step = vec2(0.0, 1.0 / height);
     uvCentre = texCoord;
-    // Bilinear taps between texels 1-2 and 3-4 give the 9-tap binomial kernel in five fetches.
-    uvNear[0] = texCoord - step * 1.3333333;
-    uvNear[1] = texCoord + step * 1.3333333;
-    uvFar[0] = texCoord - step * 3.1111111;
-    uvFar[1] = texCoord + step * 3.1111111;
+    // Halfway between texels 1 and 2 on either side: one bilinear tap reads both equally.
+    uvSide[0] = texCoord - step * 1.5;
+    uvSide[1] = texCoord + step * 1.5;
     gl_Position = vec4(position, 1.0);
 }

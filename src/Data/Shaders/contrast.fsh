@@ -1,7 +1,8 @@
 #version 330 core
-// Keeps the bright parts of the cube image for the glow, at a quarter of its size. Four bilinear
-// taps one source texel off the centre average the whole 4x4 footprint of each output texel, so
-// thin bright edges do not shimmer as the cubes turn.
+// Keeps the bright parts of the cube image for the glow, at a quarter of its size. Two bilinear
+// taps one source texel either side of the centre average the middle two rows of the 4x4
+// footprint of each output texel: the cubes' bright edges are several pixels wide, so half the
+// footprint catches them steadily and the blur that follows hides the rest.
 uniform sampler2D tex;
 in vec2 uv;
 out vec4 color;
@@ -12,10 +13,8 @@ vec3 premultiplied(vec2 at) {
 }
 
 void main() {
-    vec2 texel = 1.0 / vec2(textureSize(tex, 0));
-    vec3 sum = premultiplied(uv + vec2(-texel.x, -texel.y)) + premultiplied(uv + vec2(texel.x, -texel.y)) +
-               premultiplied(uv + vec2(-texel.x, texel.y)) + premultiplied(uv + vec2(texel.x, texel.y));
-    vec3 c = sum * 0.25;
+    float texelX = 1.0 / float(textureSize(tex, 0).x);
+    vec3 c = (premultiplied(uv - vec2(texelX, 0.0)) + premultiplied(uv + vec2(texelX, 0.0))) * 0.5;
     float luminance = dot(c, vec3(0.2126, 0.7152, 0.0722));
     // Soft knee: nothing below the threshold, a smooth ramp into full strength above it.
     float keep = smoothstep(0.18, 0.55, luminance);
