@@ -121,7 +121,7 @@ duration() { ffprobe -v error -select_streams "$1" -show_entries stream=duration
 echo "demo: video $(duration v:0) s, audio $(duration a:0) s"
 if [ -f "$checker" ]; then
     wine "$checker" "$dir/sound.raw" "$root/src/Data/TOTALLYANORIGINALTRACKNOTRIPPED.ogg" \
-        "$((seconds - 5))" | sed 's/^/demo: sound /' || echo "demo: the sound is not the track from its start"
+        10 | sed 's/^/demo: sound /' || echo "demo: the sound is not the track from its start"
 fi
 for t in 1 3 31; do
     ffmpeg -loglevel error -y -ss "$t" -i "$output" -frames:v 1 "$root/build/show-${t}s.png"
