@@ -54,7 +54,6 @@ class Application {
     TextScene textScene;
 
   private:
-    bool createWindow(const DisplaySettings& chosen);
     // Render targets, file system, loaders, screen quad and simple program.
     bool initRendering();
     bool initScenes();
