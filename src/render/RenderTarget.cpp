@@ -38,6 +38,17 @@ void allocateRenderbufferStorage(const DisplaySettings& settings, GLenum format,
     }
 }
 
+void attachColorTexture(Texture& texture, int width, int height) {
+    texture.recreate();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture.name());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_SRGB8_ALPHA8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    texture.attachToFramebuffer();
+}
+
 bool RenderTarget::init(const DisplaySettings& settings, int targetWidth, int targetHeight) {
     width = targetWidth;
     height = targetHeight;
@@ -66,14 +77,7 @@ bool RenderTarget::init(const DisplaySettings& settings, int targetWidth, int ta
         attachDepthStencil(depthStencilBuffer.name());
     }
 
-    colorTexture.recreate();
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, colorTexture.name());
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_SRGB8_ALPHA8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                 nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    colorTexture.attachToFramebuffer();
+    attachColorTexture(colorTexture, width, height);
     return complete();
 }
 

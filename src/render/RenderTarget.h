@@ -33,6 +33,10 @@ class RenderTarget {
     std::int32_t height = 0;
 };
 
+// Re-creates `texture` as a single-level sRGB colour texture with linear filtering, bound on unit
+// 0, and attaches it as colour 0 of the framebuffer bound for drawing.
+void attachColorTexture(Texture& texture, int width, int height);
+
 // Gives the renderbuffer bound to GL_RENDERBUFFER storage sampled as the settings ask.
 void allocateRenderbufferStorage(const DisplaySettings& settings, GLenum format, int width,
                                  int height);

@@ -1,6 +1,7 @@
 // The glow: a contrast pass and a separable blur at a quarter of the render size,
 // ping-ponging between two small textures.
 #include "app/Application.h"
+#include "render/RenderTarget.h"
 #include "render/ScreenQuad.h"
 #include "scenes/TunnelScene.h"
 
@@ -10,14 +11,7 @@ void createQuarterTarget(Framebuffer& framebuffer, Texture& texture, GLsizei wid
                          GLsizei height) {
     framebuffer.recreate();
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name());
-    texture.recreate();
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture.name());
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_SRGB8_ALPHA8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                 nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    texture.attachToFramebuffer();
+    attachColorTexture(texture, width, height);
 }
 
 // One pass: read `input` on unit 0, draw into `target`.
