@@ -1,7 +1,8 @@
 // Frame cost of the show's picture under the real render path, against the least a frame can
 // cost: one textured full-screen quad presented to the window. Every frame ends in glFinish so
-// that the driver's queueing does not hide work; ratios are taken within one run because the
-// machines are noisy.
+// that the driver's queueing does not hide work. The machines are noisy, so the three kinds of
+// frame take turns in short blocks and each ratio is the median of the per-round ratios: a slow
+// spell then lands on all three instead of on whichever happened to be running.
 //   frame_bench.exe [FRAMES [quick]]   (quick: 1280x720 without antialiasing only)
 #include "app/Application.h"
 #include "diagnostics/StderrLogger.h"
@@ -75,11 +76,6 @@ class PassClock final : public PassObserver {
 };
 
 template <class Frame> double millisecondsPerFrame(Application& app, int frames, Frame&& frame) {
-    for (int i = 0; i < 5; ++i) { // warm-up: first-use compilation and allocation
-        frame(i);
-        SwapBuffers(app.window->deviceContext());
-        glFinish();
-    }
     const double start = now();
     for (int i = 0; i < frames; ++i) {
         frame(i);
@@ -89,8 +85,15 @@ template <class Frame> double millisecondsPerFrame(Application& app, int frames,
     return (now() - start) * 1000.0 / frames;
 }
 
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
+}
+
+// Medians over the rounds; `ratio` is the median of the per-round tunnel / baseline ratios.
 struct Result {
-    double baseline, text, tunnel;
+    double baseline, text, tunnel, ratio;
 };
 
 Result measure(int width, int height, int samples, int frames) {
@@ -106,9 +109,8 @@ Result measure(int width, int height, int samples, int frames) {
         std::fprintf(stderr, "frame_bench: the picture did not start at %dx%d\n", width, height);
         std::exit(1);
     }
-    Result result{};
     // The least any frame pays: one textured quad over the window, presented.
-    result.baseline = millisecondsPerFrame(app, frames, [&](int) {
+    const auto baselineFrame = [&](int) {
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         glViewport(0, 0, app.window->drawableWidth(), app.window->drawableHeight());
         glActiveTexture(GL_TEXTURE0);
@@ -116,22 +118,38 @@ Result measure(int width, int height, int samples, int frames) {
         glUseProgram(app.simpleProgram.name());
         glBindVertexArray(app.quadVertexArray.name());
         drawScreenQuad();
-    });
-    result.text = millisecondsPerFrame(app, frames, [&](int) { app.drawFrame(1.0f); });
-    result.tunnel = millisecondsPerFrame(
-        app, frames, [&](int i) { app.drawFrame(31.0f + static_cast<float>(i) / 60.0f); });
+    };
+    int shown = 0; // tunnel frames drawn so far, so that the show keeps moving
+    const auto textFrame = [&](int) { app.drawFrame(1.0f); };
+    const auto tunnelFrame = [&](int) {
+        app.drawFrame(31.0f + static_cast<float>(shown++) / 60.0f);
+    };
+    // Warm-up: first-use compilation and allocation.
+    millisecondsPerFrame(app, 5, baselineFrame);
+    millisecondsPerFrame(app, 5, textFrame);
+    millisecondsPerFrame(app, 5, tunnelFrame);
+
+    const int block = 10;
+    const int rounds = std::max(1, frames / block);
+    std::vector<double> baseline, text, tunnel, ratio;
+    for (int round = 0; round < rounds; ++round) {
+        baseline.push_back(millisecondsPerFrame(app, block, baselineFrame));
+        text.push_back(millisecondsPerFrame(app, block, textFrame));
+        tunnel.push_back(millisecondsPerFrame(app, block, tunnelFrame));
+        ratio.push_back(tunnel.back() / baseline.back());
+    }
+    Result result{median(baseline), median(text), median(tunnel), median(ratio)};
 
     PassClock clock;
     app.tunnelScene.passObserver = &clock;
-    millisecondsPerFrame(app, frames,
-                         [&](int i) { app.drawFrame(31.0f + static_cast<float>(i) / 60.0f); });
+    millisecondsPerFrame(app, frames, tunnelFrame);
     app.tunnelScene.passObserver = nullptr;
 
     const std::string antialiasing =
         samples > 1 ? "MSAA " + std::to_string(samples) + "x" : std::string("no AA");
     std::printf("%dx%d %s: baseline %.3f ms, text %.3f ms, tunnel %.3f ms, tunnel/baseline %.2f\n",
                 width, height, antialiasing.c_str(), result.baseline, result.text, result.tunnel,
-                result.tunnel / result.baseline);
+                result.ratio);
     std::printf("  tunnel passes (GPU time from GL_TIME_ELAPSED; the swap is not included):\n");
     clock.report();
     std::fflush(stdout);
@@ -154,6 +172,6 @@ int main(int argc, char** argv) {
             if (size[0] == 1280 && samples == 0)
                 reference = result;
         }
-    std::printf("tunnel/baseline at 1280x720 no AA: %.2f\n", reference.tunnel / reference.baseline);
+    std::printf("tunnel/baseline at 1280x720 no AA: %.2f\n", reference.ratio);
     return 0;
 }
