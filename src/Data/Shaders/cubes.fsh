@@ -12,7 +12,7 @@ void main() {
 
     vec3 light = normalize(vec3(0.4, 0.8, 0.6));
     float diffuse = max(dot(n, light), 0.0);
-    float rim = pow(1.0 - abs(n.z), 2.0);
+    float rim = (1.0 - abs(n.z)) * (1.0 - abs(n.z));
 
     // Distance to the nearest edge of the face: the largest two of the three |coordinates| are
     // 0.5 on an edge, and the face's own axis is always 0.5.

@@ -1,38 +1,55 @@
 #version 330 core
-// Flight through a tunnel: angle around the axis maps to u, 1 / radius to depth (v). The two
+// Flight through a tunnel: the angle around the axis maps to u, 1 / radius to depth (v). The two
 // images scroll at different speeds, the far end fades into fog, and "alternator" flips a faint
 // interlace and a temporal dither every frame, which breaks up banding in the dark gradients
 // without a visible flicker at 60 Hz.
 uniform sampler2D tex1;
 uniform sampler2D tex2;
-uniform float time;
-uniform float alternator;
 in vec2 view;
+flat in vec4 scroll;  // wall v, energy u, energy v, pulse phase
+flat in vec2 flicker; // field gain on even rows, dither offset
 out vec4 color;
 
-const float inverseTau = 0.15915494;
+// atan(p.y, p.x) in turns, (-0.5, 0.5]: an odd polynomial on the first octant (error below
+// 2e-6 turns), folded out to the others. One division instead of the library's three.
+float turns(vec2 p) {
+    vec2 a = abs(p);
+    float t = min(a.x, a.y) / max(max(a.x, a.y), 1e-20);
+    float s = t * t;
+    float r = t * (0.15913363 +
+                   s * (-0.05256928 + s * (0.02867081 + s * (-0.01354943 + s * 0.00331605))));
+    r = a.y > a.x ? 0.25 - r : r;
+    r = p.x < 0.0 ? 0.5 - r : r;
+    return p.y < 0.0 ? -r : r;
+}
 
 void main() {
-    float radius = max(length(view), 1e-4);
-    float depth = 0.42 / radius;
-    float angle = atan(view.y, view.x) * inverseTau;
-    // atan jumps from 0.5 to -0.5 behind the axis, and fract(angle) from 1 to 0 in front of it.
-    // The texture wraps, so the jump itself is harmless, but a quad straddling it would pick the
-    // smallest mip level. Such quads use fract(angle), continuous there. The choice must be the
-    // same for all four pixels of a quad, so each pixel also looks at its neighbours' verdicts.
-    float jump = abs(dFdx(angle)) + abs(dFdy(angle));
-    jump += abs(dFdx(jump)) + abs(dFdy(jump));
-    float u = jump > 0.5 ? fract(angle) : angle;
+    float inverseRadius = inversesqrt(max(dot(view, view), 1e-8));
+    float radius = dot(view, view) * inverseRadius;
+    float depth = 0.42 * inverseRadius;
+    // The angle jumps from 0.5 to -0.5 behind the axis; u * 3 and u * 2 then jump by whole
+    // image widths, which the wrapping hides, and nothing below differentiates u.
+    float u = turns(view);
 
-    float twist = depth * 0.06;
-    vec3 wall = texture(tex1, vec2(u * 3.0 + twist, depth + time * 0.55)).rgb;
-    // The energy image is soft and mostly lies deep in the fog where it would be minified: one
-    // bilinear read of its half-size level costs far less than a trilinear read and looks alike.
-    vec3 energy = textureLod(tex2, vec2(u * 2.0 - time * 0.021, depth * 0.5 + time * 0.93), 1.0).rgb;
+    // The wall's level of detail comes from the mapping rather than from neighbouring pixels:
+    // per unit of view, u * 3 covers 3 / (2 pi radius) turns of the image and depth changes by
+    // depth / radius. "Brilinear": outside a band a quarter level wide around each half level
+    // the level snaps to the nearer whole one, so most pixels read one level, not two.
+    float pixel = length(dFdx(view)) * float(textureSize(tex1, 0).x);
+    // log2 read off the float's bits: exponent plus mantissa, a straight line between powers of
+    // two. Its error, under 0.09 of a level, only shifts where each blend band starts.
+    float lod = float(floatBitsToInt(pixel * inverseRadius * max(0.4775, depth))) / 8388608.0 - 127.0;
+    float level = floor(lod);
+    lod = level + clamp((lod - level) * 4.0 - 1.5, 0.0, 1.0);
+    vec3 wall = textureLod(tex1, vec2(u * 3.0 + depth * 0.06, depth + scroll.x), lod).rgb;
+    // The energy image is a small, soft haze, magnified nearly everywhere: one bilinear read of
+    // its top level.
+    vec3 energy = textureLod(tex2, vec2(u * 2.0 + scroll.y, depth * 0.5 + scroll.z), 0.0).rgb;
 
     vec3 c = wall * (0.55 + 1.1 * energy) + energy * vec3(0.10, 0.16, 0.34);
-    // A pulse of light rushing along the walls.
-    float pulse = 0.5 + 0.5 * sin(depth * 2.3 - time * 4.0);
+    // A pulse of light rushing along the walls: a parabolic wave, 2.73 units of depth apart.
+    float phase = fract(depth * 0.366 + scroll.w);
+    float pulse = 4.0 * phase * (1.0 - phase);
     c *= 0.8 + 0.45 * pulse * pulse;
 
     // Depth fog towards the vanishing point, tinted deep indigo.
@@ -40,9 +57,9 @@ void main() {
     fog *= fog;
     c = mix(vec3(0.006, 0.004, 0.03), c, fog);
 
-    float field = mod(gl_FragCoord.y, 2.0) < 1.0 ? alternator : 1.0 - alternator;
+    float field = fract(gl_FragCoord.y * 0.5) < 0.5 ? flicker.x : 1.0 - flicker.x;
     c *= 0.985 + 0.03 * field;
-    float dither = fract(dot(gl_FragCoord.xy, vec2(0.7548777, 0.5698403)) + alternator * 0.5);
+    float dither = fract(dot(gl_FragCoord.xy, vec2(0.7548777, 0.5698403)) + flicker.y);
     c += (dither - 0.5) / 255.0 * (1.0 - fog * 0.7);
 
     color = vec4(max(c, vec3(0.0)), 1.0);
