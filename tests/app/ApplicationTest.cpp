@@ -4,6 +4,7 @@
 #include "diagnostics/Logger.h"
 
 #include "support/LogRecorder.h"
+#include "support/OpenGLWindowClass.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +12,6 @@
 #include <vector>
 
 namespace {
-
-bool classRegistered() {
-    WNDCLASSEXW info = {};
-    info.cbSize = sizeof info;
-    return GetClassInfoExW(GetModuleHandleW(nullptr), L"OpenGL", &info) != FALSE;
-}
 
 HWND escapeTarget = nullptr;
 
@@ -29,7 +24,7 @@ class ApplicationTest : public ::testing::Test {
   protected:
     void TearDown() override {
         EXPECT_EQ(FindWindowW(L"OpenGL", nullptr), nullptr);
-        EXPECT_FALSE(classRegistered());
+        EXPECT_FALSE(openGLClassRegistered());
         EXPECT_EQ(wglGetCurrentContext(), nullptr);
     }
     LogRecorder logger;
@@ -72,19 +67,14 @@ TEST_F(ApplicationTest, StartsThePictureAndRunsUntilEscape) {
 
 TEST_F(ApplicationTest, AFailedStartIsReportedAsFailureWithExitCodeOne) {
     // Another owner of the class name makes the bootstrap fail at its first step.
-    WNDCLASSEXW other = {};
-    other.cbSize = sizeof other;
-    other.lpfnWndProc = DefWindowProcW;
-    other.hInstance = GetModuleHandleW(nullptr);
-    other.lpszClassName = L"OpenGL";
-    ASSERT_NE(RegisterClassExW(&other), 0);
+    ASSERT_TRUE(takeOpenGLClass());
     {
         Application application;
         const StartResult result = application.init();
         EXPECT_EQ(result, StartResult::Failed);
         EXPECT_EQ(exitCodeFor(result), 1);
     }
-    EXPECT_TRUE(classRegistered()) << "the class it could not register is not its to remove";
+    EXPECT_TRUE(openGLClassRegistered()) << "the class it could not register is not its to remove";
     UnregisterClassW(L"OpenGL", GetModuleHandleW(nullptr));
 
     // Leaving the launcher is not a failure; neither is a normal quit.

@@ -4,6 +4,7 @@
 #include "diagnostics/Logger.h"
 
 #include "support/LogRecorder.h"
+#include "support/OpenGLWindowClass.h"
 
 #include <gtest/gtest.h>
 
@@ -36,12 +37,6 @@ std::vector<HWND> showWindows() {
     std::vector<HWND> found;
     EnumThreadWindows(GetCurrentThreadId(), collectShowWindow, reinterpret_cast<LPARAM>(&found));
     return found;
-}
-
-bool classRegistered() {
-    WNDCLASSEXW info = {};
-    info.cbSize = sizeof info;
-    return GetClassInfoExW(GetModuleHandleW(nullptr), L"OpenGL", &info) != FALSE;
 }
 
 std::wstring title(HWND window) {
@@ -119,7 +114,7 @@ class OpenGLWindowTest : public ::testing::Test {
     void TearDown() override {
         // Whatever a test did, nothing of the window may outlive the object.
         EXPECT_TRUE(showWindows().empty());
-        EXPECT_FALSE(classRegistered());
+        EXPECT_FALSE(openGLClassRegistered());
         EXPECT_EQ(wglGetCurrentContext(), nullptr);
         EXPECT_EQ(cursorCounter(), cursorBefore);
         const DEVMODEW mode = currentMode();
@@ -145,7 +140,7 @@ TEST_F(OpenGLWindowTest, BootstrapIsHiddenAndLoadsTheEntryPoints) {
         EXPECT_EQ(windows[0], window->windowHandle());
         EXPECT_FALSE(IsWindowVisible(windows[0]));
         EXPECT_EQ(title(windows[0]), L"OpenGL");
-        EXPECT_TRUE(classRegistered());
+        EXPECT_TRUE(openGLClassRegistered());
 
         // A current context with GLEW's entry points, ready for the launcher's queries.
         EXPECT_NE(wglGetCurrentContext(), nullptr);
@@ -359,7 +354,7 @@ TEST_P(FailedStart, LeavesNoWindowAndNoClass) {
             step > Step::CreateBootstrapWindow &&
             (step < Step::SwitchDisplayMode || step > Step::CreateVisibleWindow);
         EXPECT_EQ(showWindows().size(), windowExists ? 1u : 0u);
-        EXPECT_EQ(classRegistered(), step != Step::RegisterWindowClass);
+        EXPECT_EQ(openGLClassRegistered(), step != Step::RegisterWindowClass);
         EXPECT_EQ(wglGetCurrentContext() != nullptr,
                   step == Step::LoadEntryPoints || step == Step::ChooseRealPixelFormat);
         EXPECT_TRUE(logger.lines().empty());
@@ -380,16 +375,11 @@ INSTANTIATE_TEST_SUITE_P(EachStep, FailedStart,
 
 TEST_F(OpenGLWindowTest, AClassAlreadyTakenIsNotUnregisteredByTheLoser) {
     // Someone else's class "OpenGL": registration fails, and teardown must leave it alone.
-    WNDCLASSEXW other = {};
-    other.cbSize = sizeof other;
-    other.lpfnWndProc = DefWindowProcW;
-    other.hInstance = GetModuleHandleW(nullptr);
-    other.lpszClassName = L"OpenGL";
-    ASSERT_NE(RegisterClassExW(&other), 0);
+    ASSERT_TRUE(takeOpenGLClass());
     {
         IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
         EXPECT_FALSE(window->initExtensions());
     }
-    EXPECT_TRUE(classRegistered());
+    EXPECT_TRUE(openGLClassRegistered());
     UnregisterClassW(L"OpenGL", GetModuleHandleW(nullptr));
 }

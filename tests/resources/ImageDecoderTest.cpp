@@ -17,16 +17,6 @@ bool decode(const Bytes& bytes, DecodedImage& image) {
     return decodeImage(bytes.data(), bytes.size(), image);
 }
 
-// Source rows are top to bottom; decoded rows bottom to top.
-Bytes flippedRows(const Bytes& pixels, int width, int height, int components) {
-    const std::size_t row = static_cast<std::size_t>(width * components);
-    Bytes out;
-    for (int y = height - 1; y >= 0; --y)
-        out.insert(out.end(), pixels.begin() + static_cast<std::ptrdiff_t>(row * y),
-                   pixels.begin() + static_cast<std::ptrdiff_t>(row * (y + 1)));
-    return out;
-}
-
 Bytes pixelsOf(const DecodedImage& image) {
     return Bytes(image.pixels.get(),
                  image.pixels.get() + image.width * image.height * image.components);

@@ -96,3 +96,12 @@ Bytes patternPixels(int width, int height, int components) {
         pixels[i] = static_cast<unsigned char>((i * 37 + i / 7) & 0xFF);
     return pixels;
 }
+
+Bytes flippedRows(const Bytes& pixels, int width, int height, int components) {
+    const std::size_t row = static_cast<std::size_t>(width * components);
+    Bytes out;
+    for (int y = height - 1; y >= 0; --y)
+        out.insert(out.end(), pixels.begin() + static_cast<std::ptrdiff_t>(row * y),
+                   pixels.begin() + static_cast<std::ptrdiff_t>(row * (y + 1)));
+    return out;
+}

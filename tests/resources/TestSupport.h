@@ -36,3 +36,6 @@ Bytes encodeBmp(int width, int height, int components, const Bytes& pixels);
 Bytes readFixture(const std::string& name);
 // A pattern in which every component of every pixel differs from its neighbours.
 Bytes patternPixels(int width, int height, int components);
+// `pixels` with its rows in reverse order: test images are top to bottom, decoded images and
+// textures bottom to top.
+Bytes flippedRows(const Bytes& pixels, int width, int height, int components);

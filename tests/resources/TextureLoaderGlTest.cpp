@@ -27,14 +27,6 @@ class TextureLoading : public GlFixture {
         glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, pixels.data());
         return pixels;
     }
-    static Bytes flippedRows(const Bytes& pixels, int width, int height, int components) {
-        const std::size_t row = static_cast<std::size_t>(width * components);
-        Bytes out;
-        for (int y = height - 1; y >= 0; --y)
-            out.insert(out.end(), pixels.begin() + static_cast<std::ptrdiff_t>(row * y),
-                       pixels.begin() + static_cast<std::ptrdiff_t>(row * (y + 1)));
-        return out;
-    }
 
     // Loads after disturbing the state the loader must set itself.
     bool load(const char* path, Texture& texture) {
