@@ -1,30 +1,39 @@
-# The show: `make demo` runs it, `make test` builds everything and runs every test.
+# The show: `make demo` runs it, `make test` builds everything and runs every test. Every target
+# works as the first command in a fresh clone: each installs what is missing, then configures.
 SHELL := /bin/bash
 PRESETS := native windows-x86 windows-x64
+BUILDS := $(addprefix build-,$(PRESETS))
 
-.PHONY: demo test build bootstrap frames bench dist soak clean $(addprefix build-,$(PRESETS))
+# Which Windows build `make demo` runs: x64 (default) or x86.
+SHOW_ARCH ?= x64
+ifeq ($(filter $(SHOW_ARCH),x64 x86),)
+$(error SHOW_ARCH must be x64 or x86, not "$(SHOW_ARCH)")
+endif
+DEMO_PRESET := windows-$(SHOW_ARCH)
+# When this make began, so that `make test` can report the whole run's wall time.
+export SHOW_MAKE_START := $(shell date +%s)
+
+.PHONY: demo test build bootstrap frames bench dist soak clean $(BUILDS)
 
 bootstrap:
 	@scripts/bootstrap.sh
 
-build-%: bootstrap
+# A static pattern rule, not an implicit one: make never searches implicit rules for phony
+# targets, so `build-%:` alone would do nothing in a fresh clone.
+$(BUILDS): build-%: bootstrap
 	@cmake --preset $* >/dev/null
 	@cmake --build --preset $*
 
-build: $(addprefix build-,$(PRESETS))
+build: $(BUILDS)
 
-# Native tests under the sanitizers, then the Windows x64 tests under Wine. The 32-bit build is
-# compiled and linked, not run: these machines cannot execute 32-bit programs.
-test: bootstrap
-	@cmake --preset native >/dev/null && cmake --build --preset native
-	@cmake --preset windows-x86 >/dev/null && cmake --build --preset windows-x86
-	@cmake --preset windows-x64 >/dev/null && cmake --build --preset windows-x64
-	@ctest --preset native
-	@ctest --preset windows-x64
+# Native tests under the sanitizers, the Windows x64 tests under Wine, and the x86 tests under
+# 32-bit Wine where this machine runs 32-bit programs.
+test: $(BUILDS)
+	@scripts/test.sh
 
-demo: build-windows-x64
-	@cmake --build --preset windows-x64 --target audio_capture_check >/dev/null
-	@scripts/demo.sh
+demo: build-$(DEMO_PRESET)
+	@cmake --build --preset $(DEMO_PRESET) --target audio_capture_check >/dev/null
+	@SHOW_ARCH=$(SHOW_ARCH) scripts/demo.sh
 
 # Frames of the real render path at chosen show times, written to build/frames/.
 FRAME_TIMES := 1 3 5 31
