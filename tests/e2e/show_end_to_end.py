@@ -186,7 +186,7 @@ def unescape(text):
 class Show:
     def __init__(self, exe=None, sound=None):
         self.log = tempfile.TemporaryFile()
-        env = {"WINEDEBUG": "warn+seh"}
+        env = {"SHOW_WINEDEBUG": "warn+seh"}
         if sound:
             env["SHOW_SOUND_FILE"] = sound
         self.process = subprocess.Popen([ARGS.wine_run, ARGS.env, exe or ARGS.show],
