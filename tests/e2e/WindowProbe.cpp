@@ -1,12 +1,15 @@
-// Reports, from inside the Wine session, the top-level windows of class "OpenGL" of every process
-// and every running show.exe: the end-to-end tests compare what the show opened with what it
-// should have opened, and the soak watches the process's handles and memory. One line each:
+// Reports, from inside the Wine session, the top-level windows of class "OpenGL" of every process,
+// every running show.exe and the lists of an open "Intro" dialog: the end-to-end tests compare
+// what the show opened with what it should have opened, drive the launcher by what it offers, and
+// the soak watches the process's handles and memory. One line each:
 //   window visible=1 title=OpenGL client=1280x720 origin=3,22 rect=0,0,1286,745 image=show.exe
 //          close=1275,11
 //   process image=show.exe pid=32 handles=120 private=52428800
+//   list id=1006 selected=2 items=1920 x 1080|1680 x 1050|1280 x 720
+//   check id=1003 checked=1
 // where close is a screen point on the caption's close button ("none" without one), origin the
-// client area's top left and rect the window's outer rectangle on screen, and private the process's
-// private bytes.
+// client area's top left and rect the window's outer rectangle on screen, private the process's
+// private bytes, and id the dialog control's identifier.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -87,6 +90,29 @@ BOOL CALLBACK report(HWND window, LPARAM) {
     return TRUE;
 }
 
+BOOL CALLBACK reportControl(HWND control, LPARAM) {
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, 32);
+    const int id = GetDlgCtrlID(control);
+    if (lstrcmpiW(className, L"ComboBox") == 0) {
+        const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+        std::string items;
+        for (LRESULT i = 0; i < count; ++i) {
+            wchar_t text[256] = {};
+            if (SendMessageW(control, CB_GETLBTEXTLEN, i, 0) < 256)
+                SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            items += (i != 0 ? "|" : "") + utf8(text);
+        }
+        std::printf("list id=%d selected=%ld items=%s\n", id,
+                    static_cast<long>(SendMessageW(control, CB_GETCURSEL, 0, 0)), items.c_str());
+    } else if (lstrcmpiW(className, L"Button") == 0 &&
+               (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+        std::printf("check id=%d checked=%d\n", id,
+                    SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    }
+    return TRUE;
+}
+
 void reportShows() {
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
@@ -119,6 +145,8 @@ void reportShows() {
 int main() {
     EnumWindows(report, 0);
     reportShows();
+    if (const HWND dialog = FindWindowW(L"#32770", L"Intro"))
+        EnumChildWindows(dialog, reportControl, 0);
     std::fflush(stdout);
     return 0;
 }
