@@ -11,8 +11,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -411,16 +411,14 @@ TEST(TwoMonitors, TheDialogOffersEachDisplayWithItsOwnModesAndStartsOnTheChosenO
     DialogDriver driver({[&](HWND dialog) {
                              displays = entries(dialog, IDC_DISPLAY);
                              EXPECT_EQ(selected(dialog, IDC_RESOLUTION), "1920 x 1080");
-                             EXPECT_EQ(entries(dialog, IDC_RESOLUTION),
-                                       modesOf("\\\\.\\DISPLAY1"));
+                             EXPECT_EQ(entries(dialog, IDC_RESOLUTION), modesOf("\\\\.\\DISPLAY1"));
                              EXPECT_EQ(selected(dialog, IDC_ASPECT), "16:9");
                              ASSERT_EQ(displays.size(), 2u);
                              pick(dialog, IDC_DISPLAY, displays[1]);
                          },
                          [&](HWND dialog) {
                              EXPECT_EQ(selected(dialog, IDC_RESOLUTION), "1280 x 1024");
-                             EXPECT_EQ(entries(dialog, IDC_RESOLUTION),
-                                       modesOf("\\\\.\\DISPLAY2"));
+                             EXPECT_EQ(entries(dialog, IDC_RESOLUTION), modesOf("\\\\.\\DISPLAY2"));
                              EXPECT_EQ(selected(dialog, IDC_ASPECT), "5:4");
                              pick(dialog, IDC_RESOLUTION, "1024 x 768");
                          },

@@ -417,8 +417,8 @@ class TwoMonitors : public OpenGLWindowTest {
         }
         OpenGLWindowTest::SetUp();
         second.cbSize = sizeof second;
-        ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(POINT{1920, 0}, MONITOR_DEFAULTTONULL),
-                                    &second));
+        ASSERT_TRUE(
+            GetMonitorInfoA(MonitorFromPoint(POINT{1920, 0}, MONITOR_DEFAULTTONULL), &second));
         secondBefore = currentMode(second.szDevice);
     }
     void TearDown() override {
