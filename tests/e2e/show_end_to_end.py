@@ -856,12 +856,12 @@ def main():
         if ARGS.only is not None:
             if name not in ARGS.only:
                 continue
+        elif SCREEN == "xorg2" and NEEDS.get(name) != "two monitors":
+            continue  # this desktop is for the cases that need two monitors
         elif name in NEEDS and not available(NEEDS[name]):
             if NEEDS[name] != "request":
                 print(f"{name}: not run here ({NEEDS[name]} missing on {SCREEN})", flush=True)
             continue
-        elif SCREEN == "xorg2" and NEEDS.get(name) != "two monitors":
-            continue  # this desktop is for the cases that need two monitors
         before = len(failures)
         case_start = time.monotonic()
         case()
