@@ -40,8 +40,8 @@ FRAME_TIMES := 1 3 5 31
 frames: build-windows-x64
 	@scripts/with-wine.sh frames "$(FRAME_TIMES)"
 
-# The frame benchmark (tunnel and text frames against a one-quad baseline) and the audio
-# benchmark (decoder real-time factor, feeder CPU share), under Wine.
+# The frame benchmark (tunnel and text frames against a one-quad baseline, the tunnel against its
+# floor) and the audio benchmark (decoder real-time factor, feeder CPU share), under Wine.
 bench: build-windows-x64
 	@scripts/with-wine.sh bench
 

@@ -170,7 +170,7 @@ void TunnelScene::render() {
     glBindTexture(GL_TEXTURE_2D, tunnelTexture.name());
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, tunnelTexture2.name());
-    glUseProgram(tunnelProgram.name());
+    glUseProgram(tunnelStandIn != nullptr ? tunnelStandIn->name() : tunnelProgram.name());
     glBindVertexArray(app.quadVertexArray.name());
     drawScreenQuad();
 

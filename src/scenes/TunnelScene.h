@@ -3,8 +3,8 @@
 #include "render/PassObserver.h"
 #include "resources/GlHandles.h"
 
-#include <GL/glew.h>
 #include "scenes/Scene.h"
+#include <GL/glew.h>
 
 #include <cstdint>
 
@@ -19,6 +19,8 @@ class TunnelScene final : public Scene {
 
     // Benchmarks and tests only: told of each pass as render() reaches it.
     PassObserver* passObserver = nullptr;
+    // Benchmarks only: drawn in place of the tunnel program when set; owned by whoever sets it.
+    const ShaderProgram* tunnelStandIn = nullptr;
 
   private:
     void mark(const char* pass) {
