@@ -267,6 +267,34 @@ TEST_F(Picture, TheGlowBrightensAroundTheCubesOnly) {
     EXPECT_LT(farGain / farCount, 0.5) << "nothing added far from them";
 }
 
+// The glow pass is scissored to a box around the cubes; the glow must have faded to nothing at
+// the box's border, or the box cuts it off with a visible edge.
+TEST_F(Picture, TheGlowHasFadedOutAtTheBorderOfItsBox) {
+    Application app;
+    ASSERT_TRUE(app.initPicture(settingsFor(1280, 720, 0)));
+    for (float t : {3.0f, 31.0f}) {
+        TargetSnapshots snapshots(app);
+        app.tunnelScene.passObserver = &snapshots;
+        app.drawFrame(t);
+        app.tunnelScene.passObserver = nullptr;
+        GLint box[4] = {};
+        glGetIntegerv(GL_SCISSOR_BOX, box);
+        ASSERT_TRUE(box[0] > 0 && box[1] > 0 && box[0] + box[2] < 1280 && box[1] + box[3] < 720)
+            << "a box inside the frame at t = " << t;
+
+        int largest = 0;
+        for (int y = box[1]; y < box[1] + box[3]; ++y)
+            for (int x = box[0]; x < box[0] + box[2]; ++x) {
+                const bool border = x < box[0] + 2 || x >= box[0] + box[2] - 2 || y < box[1] + 2 ||
+                                    y >= box[1] + box[3] - 2;
+                for (int c = 0; border && c < 3; ++c)
+                    largest = std::max(largest, snapshots.afterGlow.at(x, y, c) -
+                                                    snapshots.beforeGlow.at(x, y, c));
+            }
+        EXPECT_LE(largest, 1) << "glow added at the border of the box at t = " << t;
+    }
+}
+
 TEST_F(Picture, MultisamplingSmoothsTheCubeEdges) {
     // Coverage shows in the resolved alpha: a cube face is at least half opaque, so values
     // between 0 and that exist only where samples were partly covered.
