@@ -35,13 +35,15 @@ demo: build-$(DEMO_PRESET)
 	@cmake --build --preset $(DEMO_PRESET) --target audio_capture_check >/dev/null
 	@SHOW_ARCH=$(SHOW_ARCH) scripts/demo.sh
 
-# Frames of the real render path at chosen show times, written to build/frames/.
+# Frames of the real render path at chosen show times, written to build/frames/, with the
+# launcher's filtering entry FRAME_FILTERING (0 bilinear, 1 trilinear, k >= 2 anisotropic).
 FRAME_TIMES := 1 3 5 31
+FRAME_FILTERING := 1
 frames: build-windows-x64
-	@scripts/with-wine.sh frames "$(FRAME_TIMES)"
+	@scripts/with-wine.sh frames "$(FRAME_TIMES)" "$(FRAME_FILTERING)"
 
-# The frame benchmark (tunnel and text frames against a one-quad baseline) and the audio
-# benchmark (decoder real-time factor, feeder CPU share), under Wine.
+# The frame benchmark (tunnel and text frames against a one-quad baseline, the tunnel against its
+# floor) and the audio benchmark (decoder real-time factor, feeder CPU share), under Wine.
 bench: build-windows-x64
 	@scripts/with-wine.sh bench
 

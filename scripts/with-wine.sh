@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Windows tools of `make frames` and `make bench` in a throw-away Wine environment.
-#   with-wine.sh frames "TIMES"   PNGs of the window at 1280x720, without and with MSAA 4x
+#   with-wine.sh frames "TIMES" [FILTERING]   PNGs of the window at 1280x720, without and with
+#                                             MSAA 4x, at a launcher filtering entry (default 1)
 #   with-wine.sh bench            frame and audio benchmarks
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,7 +17,8 @@ frames)
     mkdir -p "$out"
     for samples in 0 4; do
         # shellcheck disable=SC2086
-        run "$build/tools/capture/capture.exe" "Z:${out//\//\\}" 1280 720 "$samples" $2 |
+        run "$build/tools/capture/capture.exe" --filtering "${3:-1}" "Z:${out//\//\\}" 1280 720 \
+            "$samples" $2 |
             sed 's/.*frame-/build\/frames\/frame-/'
     done
     ;;

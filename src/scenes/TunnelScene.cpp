@@ -4,6 +4,7 @@
 #include "render/ScreenQuad.h"
 #include "scenes/Choreography.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -128,6 +129,14 @@ void TunnelScene::update(double time) {
 
     CubeInstance instances[2];
     cubeInstances(t, instances);
+    // How far the glow spreads from the cubes, in quarter-size texels: the contrast tap within
+    // its own texel, two per blur pass in each direction, one for the bilinear stretch back to
+    // full size; 12 leaves room for the rounding of the quarter size.
+    const int width = application->settings.width;
+    const int height = application->settings.height;
+    const int texel = std::max((width + (width >> 2) - 1) / std::max(width >> 2, 1),
+                               (height + (height >> 2) - 1) / std::max(height >> 2, 1));
+    glowBoxed = glowBounds(viewProjection, instances, width, height, 12 * texel, glowBox);
     static_assert(sizeof instances == 2 * instanceBytes, "two 128-byte instance records");
     glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer.name());
     fillMapped(GL_ARRAY_BUFFER, instances, sizeof instances);
@@ -170,7 +179,7 @@ void TunnelScene::render() {
     glBindTexture(GL_TEXTURE_2D, tunnelTexture.name());
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, tunnelTexture2.name());
-    glUseProgram(tunnelProgram.name());
+    glUseProgram(tunnelStandIn != nullptr ? tunnelStandIn->name() : tunnelProgram.name());
     glBindVertexArray(app.quadVertexArray.name());
     drawScreenQuad();
 
@@ -188,7 +197,12 @@ void TunnelScene::render() {
     mark("glow");
     glBlendFuncSeparate(GL_ONE, GL_ONE, GL_ONE, GL_ZERO);
     glBindTexture(GL_TEXTURE_2D, blurTextureA.name());
+    if (glowBoxed) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(glowBox.x, glowBox.y, glowBox.width, glowBox.height);
+    }
     drawScreenQuad();
+    glDisable(GL_SCISSOR_TEST);
     glDisable(GL_BLEND);
 
     mark("present");

@@ -2,9 +2,10 @@
 
 #include "render/PassObserver.h"
 #include "resources/GlHandles.h"
+#include "scenes/Choreography.h"
 
-#include <GL/glew.h>
 #include "scenes/Scene.h"
+#include <GL/glew.h>
 
 #include <cstdint>
 
@@ -19,6 +20,8 @@ class TunnelScene final : public Scene {
 
     // Benchmarks and tests only: told of each pass as render() reaches it.
     PassObserver* passObserver = nullptr;
+    // Benchmarks only: drawn in place of the tunnel program when set; owned by whoever sets it.
+    const ShaderProgram* tunnelStandIn = nullptr;
 
   private:
     void mark(const char* pass) {
@@ -48,6 +51,12 @@ class TunnelScene final : public Scene {
     ShaderProgram blurHorizontalProgram;
     ShaderProgram blurVerticalProgram;
     std::int32_t alternator = 0;
+
+    // The glow is drawn over the whole target, but only this box around the cubes can receive
+    // any: outside it the blurred image is exactly zero, and adding zero is the one full-screen
+    // pass the scissor saves. Set by update() for the next render().
+    PixelBox glowBox;
+    bool glowBoxed = false;
 
     // Uniform locations, looked up once after each program is built.
     GLint timeLocation = -1;

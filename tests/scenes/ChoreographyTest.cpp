@@ -69,3 +69,61 @@ TEST(TunnelCamera, BothCubesAreInFrontAndInsideTheView) {
         EXPECT_LT(std::fabs(m[14] / w), 1.0f);
     }
 }
+
+namespace {
+
+// Where a point of cube `cube` lands in a width x height render, as the rasterizer puts it.
+void project(const Matrix4& viewProjection, const CubeInstance& cube, float x, float y, float z,
+             int width, int height, float& px, float& py) {
+    const Matrix4 m = Matrix4::multiply(Matrix4().translate(x, y, z),
+                                        Matrix4::multiply(cube.model, viewProjection));
+    px = (m[12] / m[15] + 1.0f) * 0.5f * static_cast<float>(width);
+    py = (m[13] / m[15] + 1.0f) * 0.5f * static_cast<float>(height);
+}
+
+} // namespace
+
+TEST(GlowBounds, HoldEveryPointOfBothCubesWithTheReachToSpare) {
+    const Matrix4 viewProjection = tunnelViewProjection(16.0f / 9.0f);
+    const int reach = 48;
+    for (float t : {0.0f, 3.0f, 7.3f, 31.0f, 47.9f}) {
+        CubeInstance instances[2];
+        cubeInstances(t, instances);
+        PixelBox box;
+        ASSERT_TRUE(glowBounds(viewProjection, instances, 1280, 720, reach, box)) << "t " << t;
+        // Glow around two small cubes, not the whole frame: otherwise the box saves nothing.
+        EXPECT_LT(box.width * box.height, 1280 * 720 / 3) << "t " << t;
+        // Points all over the surfaces and inside, not only the corners the box is made from.
+        for (int i = 0; i < 2; ++i)
+            for (float x = -0.5f; x <= 0.5f; x += 0.125f)
+                for (float y = -0.5f; y <= 0.5f; y += 0.125f)
+                    for (float z = -0.5f; z <= 0.5f; z += 0.125f) {
+                        float px, py;
+                        project(viewProjection, instances[i], x, y, z, 1280, 720, px, py);
+                        EXPECT_GE(px, static_cast<float>(box.x + reach)) << "t " << t;
+                        EXPECT_LE(px, static_cast<float>(box.x + box.width - reach));
+                        EXPECT_GE(py, static_cast<float>(box.y + reach)) << "t " << t;
+                        EXPECT_LE(py, static_cast<float>(box.y + box.height - reach));
+                    }
+    }
+}
+
+TEST(GlowBounds, NoBoxWhenTheGlowReachesAnEdgeOrACubeIsBehindTheCamera) {
+    const Matrix4 viewProjection = tunnelViewProjection(16.0f / 9.0f);
+    CubeInstance instances[2];
+    cubeInstances(3.0f, instances);
+    PixelBox box;
+    ASSERT_TRUE(glowBounds(viewProjection, instances, 1280, 720, 48, box));
+    // The same cubes moved towards each edge in turn: the blur wraps at the edges, so a box that
+    // touches one could cut glow carried across to the other side.
+    const float shifts[4][2] = {{-1.2f, 0.0f}, {1.2f, 0.0f}, {0.0f, -1.6f}, {0.0f, 1.6f}};
+    for (const auto& shift : shifts) {
+        const Matrix4 moved =
+            Matrix4::multiply(viewProjection, Matrix4().translate(shift[0], shift[1], 0));
+        EXPECT_FALSE(glowBounds(moved, instances, 1280, 720, 48, box))
+            << "shifted by " << shift[0] << ", " << shift[1];
+    }
+    // Behind the camera the corners would project mirrored into the middle of the frame.
+    instances[1].model = Matrix4().translate(1, 0, 5);
+    EXPECT_FALSE(glowBounds(viewProjection, instances, 1280, 720, 48, box));
+}

@@ -10,10 +10,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -125,6 +127,73 @@ class TargetSnapshots final : public PassObserver {
     Pixels cubes, beforeGlow, afterGlow;
 };
 
+// Where the tunnel's fog is thickest: the centre of the darkest 16 x 16 block.
+std::pair<int, int> vanishingPoint(const Pixels& p) {
+    double darkest = 1e9;
+    std::pair<int, int> centre{0, 0};
+    for (int by = 0; by + 16 <= p.height; by += 8)
+        for (int bx = 0; bx + 16 <= p.width; bx += 8) {
+            double sum = 0;
+            for (int y = by; y < by + 16; ++y)
+                for (int x = bx; x < bx + 16; ++x)
+                    sum += p.at(x, y, 0) + p.at(x, y, 1) + p.at(x, y, 2);
+            if (sum < darkest) {
+                darkest = sum;
+                centre = {bx + 8, by + 8};
+            }
+        }
+    return centre;
+}
+
+// The far wall: 40 to 100 pixels from the vanishing point and below it, away from the cubes.
+template <class Visit> void forFarWall(std::pair<int, int> centre, Visit visit) {
+    for (int dy = -100; dy < 0; ++dy)
+        for (int dx = -100; dx <= 100; ++dx) {
+            const int r2 = dx * dx + dy * dy;
+            if (r2 >= 40 * 40 && r2 <= 100 * 100)
+                visit(centre.first + dx, centre.second + dy);
+        }
+}
+
+// Fine detail of the far wall: the mean squared Laplacian of the luma of 2 x 2 blocks. The blocks
+// average away the tunnel's dither and interlace, which are the same whatever the filtering.
+double farWallDetail(const Pixels& p, std::pair<int, int> centre) {
+    const auto block = [&](int x, int y) {
+        double sum = 0;
+        for (int c = 0; c < 3; ++c) {
+            const double weight = c == 0 ? 0.2126 : c == 1 ? 0.7152 : 0.0722;
+            sum += weight * (p.at(2 * x, 2 * y, c) + p.at(2 * x + 1, 2 * y, c) +
+                             p.at(2 * x, 2 * y + 1, c) + p.at(2 * x + 1, 2 * y + 1, c));
+        }
+        return sum / 4;
+    };
+    double sum = 0;
+    int count = 0;
+    forFarWall(centre, [&](int x, int y) {
+        if (x % 2 != 0 || y % 2 != 0)
+            return;
+        const int bx = x / 2, by = y / 2;
+        const double laplacian = 4 * block(bx, by) - block(bx - 1, by) - block(bx + 1, by) -
+                                 block(bx, by - 1) - block(bx, by + 1);
+        sum += laplacian * laplacian;
+        ++count;
+    });
+    return sum / count;
+}
+
+// The share of far-wall pixels that differ by more than 2 levels in some channel.
+double farWallDifference(const Pixels& a, const Pixels& b, std::pair<int, int> centre) {
+    int differing = 0, count = 0;
+    forFarWall(centre, [&](int x, int y) {
+        bool differs = false;
+        for (int c = 0; c < 3; ++c)
+            differs = differs || std::abs(a.at(x, y, c) - b.at(x, y, c)) > 2;
+        differing += differs;
+        ++count;
+    });
+    return static_cast<double>(differing) / count;
+}
+
 class Picture : public ::testing::Test {
   protected:
     LogRecorder logger;
@@ -198,6 +267,34 @@ TEST_F(Picture, TheGlowBrightensAroundTheCubesOnly) {
     EXPECT_LT(farGain / farCount, 0.5) << "nothing added far from them";
 }
 
+// The glow pass is scissored to a box around the cubes; the glow must have faded to nothing at
+// the box's border, or the box cuts it off with a visible edge.
+TEST_F(Picture, TheGlowHasFadedOutAtTheBorderOfItsBox) {
+    Application app;
+    ASSERT_TRUE(app.initPicture(settingsFor(1280, 720, 0)));
+    for (float t : {3.0f, 31.0f}) {
+        TargetSnapshots snapshots(app);
+        app.tunnelScene.passObserver = &snapshots;
+        app.drawFrame(t);
+        app.tunnelScene.passObserver = nullptr;
+        GLint box[4] = {};
+        glGetIntegerv(GL_SCISSOR_BOX, box);
+        ASSERT_TRUE(box[0] > 0 && box[1] > 0 && box[0] + box[2] < 1280 && box[1] + box[3] < 720)
+            << "a box inside the frame at t = " << t;
+
+        int largest = 0;
+        for (int y = box[1]; y < box[1] + box[3]; ++y)
+            for (int x = box[0]; x < box[0] + box[2]; ++x) {
+                const bool border = x < box[0] + 2 || x >= box[0] + box[2] - 2 || y < box[1] + 2 ||
+                                    y >= box[1] + box[3] - 2;
+                for (int c = 0; border && c < 3; ++c)
+                    largest = std::max(largest, snapshots.afterGlow.at(x, y, c) -
+                                                    snapshots.beforeGlow.at(x, y, c));
+            }
+        EXPECT_LE(largest, 1) << "glow added at the border of the box at t = " << t;
+    }
+}
+
 TEST_F(Picture, MultisamplingSmoothsTheCubeEdges) {
     // Coverage shows in the resolved alpha: a cube face is at least half opaque, so values
     // between 0 and that exist only where samples were partly covered.
@@ -217,6 +314,34 @@ TEST_F(Picture, MultisamplingSmoothsTheCubeEdges) {
     EXPECT_LT(partial[0], 10);
     EXPECT_GT(partial[4], 50) << "edge pixels blend between cube and background (without: "
                               << partial[0] << ")";
+}
+
+// The launcher's filtering entry reaches the screen. Far down the tunnel the wall is seen at a
+// grazing angle: anisotropic filtering keeps hexagons there that bilinear filtering blurs away,
+// and trilinear blends the mip levels that bilinear switches between.
+TEST_F(Picture, TheLaunchersFilteringReachesTheFarWall) {
+    std::map<int, Pixels> frames; // by entry: 0 "Bilinear", 1 "Trilinear", 5 "Anisotropic 16x"
+    for (int filtering : {0, 1, 5}) {
+        DisplaySettings settings = settingsFor(1280, 720, 0);
+        settings.filtering = filtering;
+        Application app;
+        ASSERT_TRUE(app.initPicture(settings));
+        GLfloat maxAnisotropy = 0;
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
+        ASSERT_TRUE(GLEW_EXT_texture_filter_anisotropic && maxAnisotropy >= 16)
+            << "the launcher would not offer 16x";
+        app.drawFrame(3.0f);
+        frames[filtering] = readWindow(app);
+    }
+    const auto centre = vanishingPoint(frames[0]);
+    ASSERT_EQ(vanishingPoint(frames[5]), centre);
+    ASSERT_TRUE(centre.first >= 102 && centre.first < 1280 - 102 && centre.second >= 102)
+        << "the far wall is on screen";
+
+    const double bilinear = farWallDetail(frames[0], centre);
+    EXPECT_GT(farWallDetail(frames[5], centre), bilinear * 1.3)
+        << "bilinear " << bilinear << ", trilinear " << farWallDetail(frames[1], centre);
+    EXPECT_GT(farWallDifference(frames[0], frames[1], centre), 0.08);
 }
 
 TEST_F(Picture, AlternatorFlipsOnEveryTunnelUpdate) {

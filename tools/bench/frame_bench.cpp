@@ -1,8 +1,10 @@
 // Frame cost of the show's picture under the real render path, against the least a frame can
 // cost: one textured full-screen quad presented to the window. Every frame ends in glFinish so
-// that the driver's queueing does not hide work. The machines are noisy, so the three kinds of
-// frame take turns in short blocks and each ratio is the median of the per-round ratios: a slow
-// spell then lands on all three instead of on whichever happened to be running.
+// that the driver's queueing does not hide work. The machines are noisy, so the kinds of frame
+// take turns in short blocks and each ratio is the median of the per-round ratios: a slow spell
+// then lands on all of them instead of on whichever happened to be running.
+// The floor is the tunnel frame with a constant-colour tunnel shader (beside the bench only):
+// every pass but the tunnel's own drawing, which is what the tunnel/floor ratio isolates.
 //   frame_bench.exe [FRAMES [quick]]   (quick: 1280x720 without antialiasing only)
 #include "app/Application.h"
 #include "diagnostics/StderrLogger.h"
@@ -52,11 +54,20 @@ class PassClock final : public PassObserver {
         }
         queries.clear();
     }
-    void report() const {
+    double average(const std::string& pass) const {
+        const auto found = totals.find(pass);
+        return found == totals.end() ? 0.0 : found->second.first / found->second.second;
+    }
+    // This clock's passes beside the same passes of `other`.
+    void report(const PassClock& other) const {
+        double sum = 0, otherSum = 0;
         for (const std::string& pass : order) {
-            const auto& total = totals.at(pass);
-            std::printf("    %-16s %7.3f ms\n", pass.c_str(), total.first / total.second);
+            std::printf("    %-16s %8.3f ms %8.3f ms\n", pass.c_str(), average(pass),
+                        other.average(pass));
+            sum += average(pass);
+            otherSum += other.average(pass);
         }
+        std::printf("    %-16s %8.3f ms %8.3f ms\n", "sum", sum, otherSum);
     }
 
   private:
@@ -91,9 +102,10 @@ double median(std::vector<double> values) {
     return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
 }
 
-// Medians over the rounds; `ratio` is the median of the per-round tunnel / baseline ratios.
+// Medians over the rounds; each ratio is the median of its per-round ratios.
 struct Result {
-    double baseline, text, tunnel, ratio;
+    double baseline, text, floor, tunnel;
+    double tunnelToBaseline, floorToBaseline, tunnelToFloor;
 };
 
 Result measure(int width, int height, int samples, int frames) {
@@ -102,7 +114,7 @@ Result measure(int width, int height, int samples, int frames) {
     settings.height = static_cast<std::uint16_t>(height);
     settings.vsync = false;
     settings.aspect = static_cast<float>(width) / static_cast<float>(height);
-    settings.filtering = 1;
+    settings.filtering = 1; // "Trilinear", the launcher's default
     settings.antialiasingLevel = samples;
     Application app;
     if (!app.initPicture(settings)) {
@@ -119,39 +131,70 @@ Result measure(int width, int height, int samples, int frames) {
         glBindVertexArray(app.quadVertexArray.name());
         drawScreenQuad();
     };
-    int shown = 0; // tunnel frames drawn so far, so that the show keeps moving
+    // Declared after `app`, so released while its context is still current.
+    ShaderProgram flatTunnel;
+    if (!app.shaderLoader->buildProgram("Shaders/tunnel.vsh", "Bench/flat_tunnel.fsh",
+                                        flatTunnel)) {
+        std::fprintf(stderr, "frame_bench: no floor shader\n");
+        std::exit(1);
+    }
+    // The tunnel and the floor walk through the same show times, so that both see the cubes
+    // alike.
+    int shown = 0, floorShown = 0;
     const auto textFrame = [&](int) { app.drawFrame(1.0f); };
     const auto tunnelFrame = [&](int) {
         app.drawFrame(31.0f + static_cast<float>(shown++) / 60.0f);
     };
+    const auto floorFrame = [&](int) {
+        app.tunnelScene.tunnelStandIn = &flatTunnel;
+        app.drawFrame(31.0f + static_cast<float>(floorShown++) / 60.0f);
+        app.tunnelScene.tunnelStandIn = nullptr;
+    };
     // Warm-up: first-use compilation and allocation.
     millisecondsPerFrame(app, 5, baselineFrame);
     millisecondsPerFrame(app, 5, textFrame);
+    millisecondsPerFrame(app, 5, floorFrame);
     millisecondsPerFrame(app, 5, tunnelFrame);
 
     const int block = 10;
     const int rounds = std::max(1, frames / block);
-    std::vector<double> baseline, text, tunnel, ratio;
+    std::vector<double> baseline, text, floor, tunnel, tunnelToBaseline, floorToBaseline,
+        tunnelToFloor;
     for (int round = 0; round < rounds; ++round) {
         baseline.push_back(millisecondsPerFrame(app, block, baselineFrame));
         text.push_back(millisecondsPerFrame(app, block, textFrame));
+        floor.push_back(millisecondsPerFrame(app, block, floorFrame));
         tunnel.push_back(millisecondsPerFrame(app, block, tunnelFrame));
-        ratio.push_back(tunnel.back() / baseline.back());
+        tunnelToBaseline.push_back(tunnel.back() / baseline.back());
+        floorToBaseline.push_back(floor.back() / baseline.back());
+        tunnelToFloor.push_back(tunnel.back() / floor.back());
     }
-    Result result{median(baseline), median(text), median(tunnel), median(ratio)};
+    const Result result{median(baseline),
+                        median(text),
+                        median(floor),
+                        median(tunnel),
+                        median(tunnelToBaseline),
+                        median(floorToBaseline),
+                        median(tunnelToFloor)};
 
-    PassClock clock;
-    app.tunnelScene.passObserver = &clock;
+    PassClock tunnelClock, floorClock;
+    app.tunnelScene.passObserver = &tunnelClock;
     millisecondsPerFrame(app, frames, tunnelFrame);
+    app.tunnelScene.passObserver = &floorClock;
+    millisecondsPerFrame(app, frames, floorFrame);
     app.tunnelScene.passObserver = nullptr;
 
     const std::string antialiasing =
         samples > 1 ? "MSAA " + std::to_string(samples) + "x" : std::string("no AA");
-    std::printf("%dx%d %s: baseline %.3f ms, text %.3f ms, tunnel %.3f ms, tunnel/baseline %.2f\n",
-                width, height, antialiasing.c_str(), result.baseline, result.text, result.tunnel,
-                result.ratio);
-    std::printf("  tunnel passes (GPU time from GL_TIME_ELAPSED; the swap is not included):\n");
-    clock.report();
+    std::printf("%dx%d %s: baseline %.3f ms, text %.3f ms, floor %.3f ms, tunnel %.3f ms; "
+                "floor/baseline %.2f, tunnel/floor %.2f, tunnel/baseline %.2f\n",
+                width, height, antialiasing.c_str(), result.baseline, result.text, result.floor,
+                result.tunnel, result.floorToBaseline, result.tunnelToFloor,
+                result.tunnelToBaseline);
+    std::printf("  passes (GPU time from GL_TIME_ELAPSED; the swap is not included):\n"
+                "    %-16s %11s %11s\n",
+                "", "tunnel", "floor");
+    tunnelClock.report(floorClock);
     std::fflush(stdout);
     return result;
 }
@@ -172,6 +215,8 @@ int main(int argc, char** argv) {
             if (size[0] == 1280 && samples == 0)
                 reference = result;
         }
-    std::printf("tunnel/baseline at 1280x720 no AA: %.2f\n", reference.ratio);
+    std::printf("floor/baseline at 1280x720 no AA: %.2f\n", reference.floorToBaseline);
+    std::printf("tunnel/floor at 1280x720 no AA: %.2f\n", reference.tunnelToFloor);
+    std::printf("tunnel/baseline at 1280x720 no AA: %.2f\n", reference.tunnelToBaseline);
     return 0;
 }

@@ -1,7 +1,8 @@
 // Renders the show's picture at chosen show times and writes what the window shows to PNG:
-//   capture.exe OUTDIR WIDTH HEIGHT SAMPLES TIME [TIME...]
-// SAMPLES is the MSAA sample count (0 for none). No launcher, no music, no clock: each frame is
-// drawn at exactly its time.
+//   capture.exe [--filtering N] OUTDIR WIDTH HEIGHT SAMPLES TIME [TIME...]
+// SAMPLES is the MSAA sample count (0 for none). N is the launcher's filtering entry: 0
+// "Bilinear", 1 "Trilinear" (the default), k >= 2 "Anisotropic 2^(k-1)x". No launcher, no music,
+// no clock: each frame is drawn at exactly its time.
 #include "app/Application.h"
 #include "diagnostics/StderrLogger.h"
 
@@ -30,24 +31,42 @@ bool writeWindow(const OpenGLWindow& window, const std::string& path) {
     return stbi_write_png(path.c_str(), width, height, 3, pixels.data(), width * 3) != 0;
 }
 
+// Part of the file name, so that frames of different filtering entries sit side by side.
+std::string filteringLabel(int entry) {
+    if (entry == 0)
+        return "bilinear";
+    if (entry == 1)
+        return "trilinear";
+    return "aniso" + std::to_string(1 << (entry - 1));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 6) {
-        std::fprintf(stderr, "usage: %s OUTDIR WIDTH HEIGHT SAMPLES TIME [TIME...]\n", argv[0]);
+    int filtering = 1;
+    int first = 1;
+    if (argc > 2 && std::string(argv[1]) == "--filtering") {
+        filtering = std::atoi(argv[2]);
+        first = 3;
+    }
+    if (argc - first < 5 || filtering < 0 || filtering > 5) {
+        std::fprintf(stderr,
+                     "usage: %s [--filtering 0-5] OUTDIR WIDTH HEIGHT SAMPLES TIME [TIME...]\n",
+                     argv[0]);
         return 2;
     }
+    const char* const outDir = argv[first];
     g_logger = new StderrLogger(1);
     DisplaySettings settings{};
-    settings.width = static_cast<std::uint16_t>(std::atoi(argv[2]));
-    settings.height = static_cast<std::uint16_t>(std::atoi(argv[3]));
+    settings.width = static_cast<std::uint16_t>(std::atoi(argv[first + 1]));
+    settings.height = static_cast<std::uint16_t>(std::atoi(argv[first + 2]));
     settings.fullscreen = false;
     settings.vsync = false;
     settings.gpuScale = false;
     settings.aspect = static_cast<float>(settings.width) / settings.height;
-    settings.filtering = 1;
+    settings.filtering = filtering;
     settings.coverageSampling = false;
-    settings.antialiasingLevel = std::atoi(argv[4]);
+    settings.antialiasingLevel = std::atoi(argv[first + 3]);
 
     Application application;
     if (!application.initPicture(settings)) {
@@ -55,17 +74,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     int failures = 0;
-    for (int i = 5; i < argc; ++i) {
+    const std::string antialiasing = settings.antialiasingLevel > 1
+                                         ? "msaa" + std::to_string(settings.antialiasingLevel)
+                                         : std::string("noaa");
+    for (int i = first + 4; i < argc; ++i) {
         const float time = static_cast<float>(std::atof(argv[i]));
         application.drawFrame(time);
-        char name[128];
-        std::snprintf(name, sizeof name, "/frame-%dx%d-%s-t%05.2f.png", settings.width,
-                      settings.height,
-                      settings.antialiasingLevel > 1
-                          ? ("msaa" + std::to_string(settings.antialiasingLevel)).c_str()
-                          : "noaa",
+        char name[160];
+        std::snprintf(name, sizeof name, "/frame-%dx%d-%s-%s-t%05.2f.png", settings.width,
+                      settings.height, antialiasing.c_str(), filteringLabel(filtering).c_str(),
                       static_cast<double>(time));
-        const std::string path = std::string(argv[1]) + name;
+        const std::string path = std::string(outDir) + name;
         if (writeWindow(*application.window, path))
             std::printf("%s\n", path.c_str());
         else

@@ -27,24 +27,22 @@ void main() {
     float inverseRadius = inversesqrt(max(dot(view, view), 1e-8));
     float radius = dot(view, view) * inverseRadius;
     float depth = 0.42 * inverseRadius;
-    // The angle jumps from 0.5 to -0.5 behind the axis; u * 3 and u * 2 then jump by whole
-    // image widths, which the wrapping hides, and nothing below differentiates u.
-    float u = turns(view);
+    // The angle jumps from 0.5 to -0.5 behind the axis, and fract(angle) from 1 to 0 in front of
+    // it. The images wrap, so the jump itself is harmless, but a quad straddling it would pick the
+    // smallest mip level: a dotted line along the seam. Such quads use fract(angle), continuous
+    // there. The choice must be the same for all four pixels of a quad, so each pixel also looks
+    // at its neighbours' verdicts.
+    float angle = turns(view);
+    float jump = abs(dFdx(angle)) + abs(dFdy(angle));
+    jump += abs(dFdx(jump)) + abs(dFdy(jump));
+    float u = jump > 0.5 ? fract(angle) : angle;
 
-    // The wall's level of detail comes from the mapping rather than from neighbouring pixels:
-    // per unit of view, u * 3 covers 3 / (2 pi radius) turns of the image and depth changes by
-    // depth / radius. "Brilinear": outside a band a quarter level wide around each half level
-    // the level snaps to the nearer whole one, so most pixels read one level, not two.
-    float pixel = length(dFdx(view)) * float(textureSize(tex1, 0).x);
-    // log2 read off the float's bits: exponent plus mantissa, a straight line between powers of
-    // two. Its error, under 0.09 of a level, only shifts where each blend band starts.
-    float lod = float(floatBitsToInt(pixel * inverseRadius * max(0.4775, depth))) / 8388608.0 - 127.0;
-    float level = floor(lod);
-    lod = level + clamp((lod - level) * 4.0 - 1.5, 0.0, 1.0);
-    vec3 wall = textureLod(tex1, vec2(u * 3.0 + depth * 0.06, depth + scroll.x), lod).rgb;
-    // The energy image is a small, soft haze, magnified nearly everywhere: one bilinear read of
-    // its top level.
-    vec3 energy = textureLod(tex2, vec2(u * 2.0 + scroll.y, depth * 0.5 + scroll.z), 0.0).rgb;
+    // Both reads leave the filtering to the sampler, as the launcher set it: bilinear, trilinear
+    // or anisotropic, from the pixels' own derivatives. (textureGrad with derivatives from the
+    // mapping would serve a GPU as well, but llvmpipe's anisotropic filter leaves streaks with
+    // explicit gradients.)
+    vec3 wall = texture(tex1, vec2(u * 3.0 + depth * 0.06, depth + scroll.x)).rgb;
+    vec3 energy = texture(tex2, vec2(u * 2.0 + scroll.y, depth * 0.5 + scroll.z)).rgb;
 
     vec3 c = wall * (0.55 + 1.1 * energy) + energy * vec3(0.10, 0.16, 0.34);
     // A pulse of light rushing along the walls: a parabolic wave, 2.73 units of depth apart.

@@ -175,32 +175,3 @@ TEST(TextBackdrop, IsDarkBehindTheTextButNotFlatBlack) {
     EXPECT_GT(luma(page, page.width / 2, page.height / 2),
               luma(page, page.width - 3, page.height - 3) + 5.0f);
 }
-
-TEST(Downsample, AveragesEachBlockInPlace) {
-    // 4 x 2 with distinct values: a stride or row-order mistake lands on the wrong block.
-    LinearImage image;
-    image.width = 4;
-    image.height = 2;
-    for (int i = 0; i < 8; ++i) {
-        const float f = static_cast<float>(i);
-        image.pixels.push_back({f, 10.0f * f, 100.0f});
-    }
-    const LinearImage small = imagegen::downsample(image, 2);
-    ASSERT_EQ(small.width, 2);
-    ASSERT_EQ(small.height, 1);
-    ASSERT_EQ(small.pixels.size(), 2u);
-    EXPECT_FLOAT_EQ(small.pixels[0].r, (0 + 1 + 4 + 5) / 4.0f);
-    EXPECT_FLOAT_EQ(small.pixels[1].r, (2 + 3 + 6 + 7) / 4.0f);
-    EXPECT_FLOAT_EQ(small.pixels[1].g, 10.0f * (2 + 3 + 6 + 7) / 4.0f);
-    EXPECT_FLOAT_EQ(small.pixels[0].b, 100.0f);
-}
-
-TEST(TunnelTextures, ShrunkImagesKeepTheirWrapAndDetail) {
-    // Shrinking by whole blocks keeps the period, so the shipped sizes wrap as well as the
-    // renders; the energy haze, shrunk hardest, must still not go flat anywhere.
-    for (auto render : {imagegen::renderTunnelWall, imagegen::renderTunnelEnergy}) {
-        const RgbImage small = encode(imagegen::downsample(render(512), 4));
-        expectNoVisibleSeam(small);
-        expectDetailEverywhere(small);
-    }
-}

@@ -9,20 +9,18 @@
 
 namespace {
 
-// The tunnel images are drawn at kTunnelDetail and shrunk: the wall to 512 (a mip level less
-// to walk for a software renderer, and still sharper than the screen over most of the tunnel),
-// the soft energy haze to 128, which it fills without losing anything visible.
-constexpr int kTunnelDetail = 1024;
-constexpr int kWallShrink = 2;
-constexpr int kEnergyShrink = 8;
+// Both tunnel images ship at the size they are drawn. Near the screen's edges at 1920x1080 the
+// wall is already magnified at 1024, and a smaller wall shows soft hexagon borders; the energy
+// haze is soft, but its light streaks are a few texels wide at 1024 and smear at 256 or less.
+constexpr int kTunnelSize = 1024;
 constexpr int kPageWidth = 1536;
 constexpr int kPageHeight = 1024;
 constexpr int kJpegQuality = 93;
 
 bool writeTunnels(const std::string& dir) {
     using namespace imagegen;
-    const LinearImage wall = downsample(renderTunnelWall(kTunnelDetail), kWallShrink);
-    const LinearImage energy = downsample(renderTunnelEnergy(kTunnelDetail), kEnergyShrink);
+    const LinearImage wall = renderTunnelWall(kTunnelSize);
+    const LinearImage energy = renderTunnelEnergy(kTunnelSize);
     return writeJpeg(dir + "/tunnel.jpg", encodeImage(wall.pixels, wall.width, wall.height),
                      kJpegQuality) &&
            writeJpeg(dir + "/tunnel2.jpg", encodeImage(energy.pixels, energy.width, energy.height),

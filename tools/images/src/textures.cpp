@@ -187,30 +187,6 @@ LinearImage renderTunnelEnergy(int size) {
     return render(size, size, tunnelEnergyAt);
 }
 
-LinearImage downsample(const LinearImage& image, int factor) {
-    LinearImage small;
-    small.width = image.width / factor;
-    small.height = image.height / factor;
-    small.pixels.resize(static_cast<std::size_t>(small.width) *
-                        static_cast<std::size_t>(small.height));
-    const float weight = 1.0f / static_cast<float>(factor * factor);
-    for (int y = 0; y < small.height; ++y) {
-        for (int x = 0; x < small.width; ++x) {
-            Rgb sum{0.0f, 0.0f, 0.0f};
-            for (int dy = 0; dy < factor; ++dy) {
-                for (int dx = 0; dx < factor; ++dx) {
-                    sum = sum + image.pixels[static_cast<std::size_t>(y * factor + dy) *
-                                                 static_cast<std::size_t>(image.width) +
-                                             static_cast<std::size_t>(x * factor + dx)];
-                }
-            }
-            small.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(small.width) +
-                         static_cast<std::size_t>(x)] = sum * weight;
-        }
-    }
-    return small;
-}
-
 LinearImage renderTextBackdrop(int width, int height) {
     const float aspect = static_cast<float>(width) / static_cast<float>(height);
     return render(width, height,

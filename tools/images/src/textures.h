@@ -26,8 +26,4 @@ LinearImage renderTunnelWall(int size);
 LinearImage renderTunnelEnergy(int size);
 LinearImage renderTextBackdrop(int width, int height);
 
-// Averages each `factor` x `factor` block in linear light: rendering large and shrinking is how
-// the small tunnel images keep their thin lines without stair steps. Dimensions must divide.
-LinearImage downsample(const LinearImage& image, int factor);
-
 } // namespace imagegen
