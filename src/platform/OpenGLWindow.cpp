@@ -270,9 +270,7 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
     }
     ShowWindow(window_, SW_SHOW);
 
-    applySwapInterval(settings_.vsync, WGLEW_EXT_swap_control_tear != 0,
-                      wglSwapIntervalEXT != nullptr,
-                      [](int interval) { return wglSwapIntervalEXT(interval) != FALSE; });
+    applySwapInterval(settings_.vsync, WGLEW_EXT_swap_control_tear != 0, wglSwapIntervalEXT);
 
     glEnable(GL_FRAMEBUFFER_SRGB);
     glEnable(GL_CULL_FACE);
