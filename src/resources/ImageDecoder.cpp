@@ -19,7 +19,6 @@ class ByteReader {
         return high << 8 | get8();
     }
     void skip(std::size_t count) { position += count; }
-    std::size_t offset() const { return position; }
 
   private:
     const unsigned char* bytes;
@@ -59,16 +58,47 @@ TableCheck checkHuffmanSegment(ByteReader& in) {
     return remaining == 0 ? TableCheck::Fits : TableCheck::Malformed;
 }
 
+bool isStartOfFrame(int marker) {
+    return marker == 0xC0 || marker == 0xC1 || marker == 0xC2;
+}
+
+// Past a segment whose length field counts itself. False for a length the decoder refuses.
+bool skipSegment(ByteReader& in) {
+    const int length = in.get16();
+    if (length < 2)
+        return false;
+    in.skip(static_cast<std::size_t>(length - 2));
+    return true;
+}
+
+// Reads a scan's entropy-coded data up to the marker that ends it, as the decoder does: 0xFF
+// 0x00 is a stuffed data byte, restart markers belong to the data, and fill bytes 0xFF before a
+// marker are skipped. noMarker when the file ends first.
+int markerAfterScan(ByteReader& in) {
+    while (!in.atEnd()) {
+        if (in.get8() != 0xFF)
+            continue;
+        int next = in.get8();
+        while (next == 0xFF)
+            next = in.get8();
+        if (next != 0 && (next < 0xD0 || next > 0xD7))
+            return next;
+    }
+    return noMarker;
+}
+
 // False when stb_image would take the bytes for a JPEG with an oversized Huffman table (or with
-// headers it rejects anyway). Up to the frame header the markers are walked exactly as the
-// decoder walks them; after it, where the decoder's position depends on the entropy-coded data,
-// every 0xFF 0xC4 pair is checked as a possible table.
+// segments it refuses anyway). The file is walked segment by segment, by their lengths, the way
+// the decoder walks it, so only real DHT segments are checked: a comment or application
+// segment may hold any bytes, 0xFF 0xC4 among them. Before the frame header the decoder skips
+// junk between segments; after it, only a scan's data lies between them.
 bool jpegTablesFit(const unsigned char* bytes, std::size_t length) {
     ByteReader in(bytes, length);
     if (nextMarker(in) != 0xD8)
         return true; // not a JPEG to stb_image
+    bool framed = false;
     int marker = nextMarker(in);
-    while (marker != 0xC0 && marker != 0xC1 && marker != 0xC2) {
+    for (;;) {
         if (marker == 0xC4) {
             if (checkHuffmanSegment(in) != TableCheck::Fits)
                 return false;
@@ -88,34 +118,33 @@ bool jpegTablesFit(const unsigned char* bytes, std::size_t length) {
             if (remaining != 0)
                 return false;
         } else if ((marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE) {
-            const int segment = in.get16();
-            if (segment < 2)
+            if (!skipSegment(in))
                 return false;
-            in.skip(static_cast<std::size_t>(segment - 2));
+        } else if (!framed && isStartOfFrame(marker)) {
+            framed = true;
+            if (!skipSegment(in))
+                return false;
+        } else if (framed && marker == 0xDA) {
+            if (!skipSegment(in))
+                return false;
+            marker = markerAfterScan(in);
+            if (marker == noMarker)
+                return true; // nothing after the data for the decoder to read as a table
+            continue;
+        } else if (framed && marker == 0xDC) {
+            in.skip(4);
+        } else if (framed && marker == 0xD9) {
+            return true;
         } else {
             return false;
         }
         marker = nextMarker(in);
-        while (marker == noMarker) {
+        while (!framed && marker == noMarker) {
             if (in.atEnd())
                 return false;
             marker = nextMarker(in);
         }
     }
-    for (std::size_t i = in.offset(); i + 1 < length; ++i) {
-        if (bytes[i] != 0xFF)
-            continue;
-        std::size_t next = i + 1;
-        while (next < length && bytes[next] == 0xFF)
-            ++next;
-        if (next < length && bytes[next] == 0xC4) {
-            ByteReader table(bytes + next + 1, length - next - 1);
-            if (checkHuffmanSegment(table) == TableCheck::Overflows)
-                return false;
-        }
-        i = next - 1;
-    }
-    return true;
 }
 
 // False when a PNG chunk before the end chunk claims more bytes than the file holds: the decoder
