@@ -39,14 +39,21 @@ int nextMarker(ByteReader& in) {
 
 enum class TableCheck { Fits, Overflows, Malformed };
 
-// One DHT segment, read as stb_image reads it. A table whose code counts add up to more than
-// 256 makes that version write past its 256-entry arrays (upstream stb issue 1289).
-TableCheck checkHuffmanSegment(ByteReader& in) {
+// Bit 4 * class + slot of a Huffman table: class 0 for DC, 1 for AC, slots 0 to 3.
+unsigned tableBit(int tableClass, int slot) {
+    return 1u << (4 * tableClass + slot);
+}
+
+// One DHT segment, read as stb_image reads it; the tables it defines join `defined`. A table
+// whose code counts add up to more than 256 makes that version write past its 256-entry arrays
+// (upstream stb issue 1289).
+TableCheck checkHuffmanSegment(ByteReader& in, unsigned& defined) {
     int remaining = in.get16() - 2;
     while (remaining > 0) {
         const int q = in.get8();
         if (q >> 4 > 1 || (q & 15) > 3)
             return TableCheck::Malformed;
+        defined |= tableBit(q >> 4, q & 15);
         int codes = 0;
         for (int i = 0; i < 16; ++i)
             codes += in.get8();
@@ -60,6 +67,40 @@ TableCheck checkHuffmanSegment(ByteReader& in) {
 
 bool isStartOfFrame(int marker) {
     return marker == 0xC0 || marker == 0xC1 || marker == 0xC2;
+}
+
+// A scan header, read as stb_image reads it: false when the scan would decode with a Huffman
+// table no DHT segment has defined. That version does not check, and decodes with whatever its
+// uninitialised memory holds, reading far outside its tables. A baseline scan uses both tables
+// of each component; a progressive scan its DC tables when it starts at coefficient 0 and is
+// not a refinement, its AC tables otherwise.
+bool scanTablesDefined(ByteReader& in, bool progressive, unsigned defined) {
+    const int length = in.get16();
+    const int count = in.get8();
+    if (count < 1 || count > 4 || length != 6 + 2 * count)
+        return false;
+    unsigned needed = 0;
+    int tables[4] = {};
+    for (int i = 0; i < count; ++i) {
+        in.get8(); // component
+        tables[i] = in.get8();
+    }
+    const int spectralStart = in.get8();
+    in.get8(); // spectral end
+    const int approximationHigh = in.get8() >> 4;
+    for (int i = 0; i < count; ++i) {
+        const int dc = tables[i] >> 4;
+        const int ac = tables[i] & 15;
+        if (dc > 3 || ac > 3)
+            return false;
+        if (!progressive)
+            needed |= tableBit(0, dc) | tableBit(1, ac);
+        else if (spectralStart == 0 && approximationHigh == 0)
+            needed |= tableBit(0, dc);
+        else if (spectralStart != 0)
+            needed |= tableBit(1, ac);
+    }
+    return (needed & ~defined) == 0;
 }
 
 // Past a segment whose length field counts itself. False for a length the decoder refuses.
@@ -87,20 +128,23 @@ int markerAfterScan(ByteReader& in) {
     return noMarker;
 }
 
-// False when stb_image would take the bytes for a JPEG with an oversized Huffman table (or with
-// segments it refuses anyway). The file is walked segment by segment, by their lengths, the way
-// the decoder walks it, so only real DHT segments are checked: a comment or application
-// segment may hold any bytes, 0xFF 0xC4 among them. Before the frame header the decoder skips
-// junk between segments; after it, only a scan's data lies between them.
+// False when stb_image would take the bytes for a JPEG with an oversized Huffman table, or with
+// a scan that uses a table never defined (or with segments it refuses anyway). The file is walked
+// segment by segment, by their lengths, the way the decoder walks it, so only real DHT segments are
+// checked: a comment or application segment may hold any bytes, 0xFF 0xC4 among them. Before the
+// frame header the decoder skips junk between segments; after it, only a scan's data lies between
+// them.
 bool jpegTablesFit(const unsigned char* bytes, std::size_t length) {
     ByteReader in(bytes, length);
     if (nextMarker(in) != 0xD8)
         return true; // not a JPEG to stb_image
     bool framed = false;
+    bool progressive = false;
+    unsigned defined = 0;
     int marker = nextMarker(in);
     for (;;) {
         if (marker == 0xC4) {
-            if (checkHuffmanSegment(in) != TableCheck::Fits)
+            if (checkHuffmanSegment(in, defined) != TableCheck::Fits)
                 return false;
         } else if (marker == 0xDD) {
             if (in.get16() != 4)
@@ -122,10 +166,11 @@ bool jpegTablesFit(const unsigned char* bytes, std::size_t length) {
                 return false;
         } else if (!framed && isStartOfFrame(marker)) {
             framed = true;
+            progressive = marker == 0xC2;
             if (!skipSegment(in))
                 return false;
         } else if (framed && marker == 0xDA) {
-            if (!skipSegment(in))
+            if (!scanTablesDefined(in, progressive, defined))
                 return false;
             marker = markerAfterScan(in);
             if (marker == noMarker)
@@ -175,9 +220,13 @@ struct StbiFree {
 
 } // namespace
 
+bool decoderCanTake(const unsigned char* bytes, std::size_t length) {
+    return length <= static_cast<std::size_t>(INT_MAX) && jpegTablesFit(bytes, length) &&
+           pngChunksFit(bytes, length);
+}
+
 bool decodeImage(const unsigned char* bytes, std::size_t length, DecodedImage& image) {
-    if (length > static_cast<std::size_t>(INT_MAX) || !jpegTablesFit(bytes, length) ||
-        !pngChunksFit(bytes, length))
+    if (!decoderCanTake(bytes, length))
         return false;
     int width = 0;
     int height = 0;

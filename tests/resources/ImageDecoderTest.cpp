@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -195,6 +196,32 @@ TEST(ImageDecoder, RefusesHuffmanTablesWithMoreThan256Codes) {
             afterScan.insert(afterScan.end() - 2, segment.bytes.begin(), segment.bytes.end());
             EXPECT_FALSE(decode(joinJpeg(segments, afterScan), image));
             segment.bytes = original;
+        }
+    }
+}
+
+// A scan that names a Huffman table no DHT segment defined would make the decoder take its own
+// uninitialised memory for that table, and read far outside it.
+TEST(ImageDecoder, RefusesScansThatUseHuffmanTablesNeverDefined) {
+    const Bytes jpeg = encodeJpeg(16, 16, 3, patternPixels(16, 16, 3));
+    ASSERT_TRUE(decoderCanTake(jpeg.data(), jpeg.size()));
+    Bytes rest;
+    const std::vector<Segment> segments = jpegHeaderSegments(jpeg, rest);
+    // The scan header: 0xFF 0xDA, length, component count, then (component, DC << 4 | AC).
+    ASSERT_EQ(rest[1], 0xDA);
+    const std::size_t count = rest[4];
+    ASSERT_EQ(count, 3u);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = 6 + 2 * i;
+        SCOPED_TRACE("component " + std::to_string(i));
+        Bytes scan = rest;
+        scan[at] = 0x00; // tables the encoder defined: still fine
+        Bytes changed = joinJpeg(segments, scan);
+        EXPECT_TRUE(decoderCanTake(changed.data(), changed.size()));
+        for (const unsigned char tables : {0x20, 0x02, 0x33}) {
+            scan[at] = tables;
+            changed = joinJpeg(segments, scan);
+            EXPECT_FALSE(decoderCanTake(changed.data(), changed.size())) << int(tables);
         }
     }
 }
