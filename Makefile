@@ -47,7 +47,8 @@ bench: build-windows-x64
 
 # One folder and one zip per Windows target in dist/.
 dist: build-windows-x64 build-windows-x86
-	@scripts/dist.sh
+	@rm -rf dist
+	@for arch in x64 x86; do scripts/dist.sh $$arch build/windows-$$arch dist; done
 
 # Ten minutes of the show under Wine (SHOW_SOAK_SECONDS), not part of the tests.
 soak: build-windows-x64

@@ -37,6 +37,19 @@ function(show_test name)
     endif()
 endfunction()
 
+# Runs the gtest cases of a Windows test matching FILTER once more in the environment whose desktop
+# has two monitors (SHOW_MONITORS=2 tells them to expect it).
+function(show_test_on_two_monitors name filter)
+    if(NOT SHOW_WINDOWS OR NOT SHOW_RUN_TESTS)
+        return()
+    endif()
+    add_test(NAME ${name}_two_monitors
+        COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh ${SHOW_WINE_ENV_TWO}
+            $<TARGET_FILE:${name}> --gtest_filter=${filter})
+    set_tests_properties(${name}_two_monitors PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_env_two
+        ENVIRONMENT "SHOW_SOURCE_DIR=${PROJECT_SOURCE_DIR};SHOW_MONITORS=2")
+endfunction()
+
 # Copies the Data folder beside an executable so it runs from where it was built; again whenever
 # a file of it changes.
 function(show_copy_data target)

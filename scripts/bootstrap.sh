@@ -115,7 +115,10 @@ fi
 # GLEW for the Windows builds: Debian's own source tarball, unpacked into the ignored cache.
 if [ ! -f "$cache/glew/src/glew.c" ]; then
   mkdir -p "$cache/download"
-  (cd "$cache/download" && apt-get source --download-only glew)
+  # As root, apt would drop to its sandbox user, which cannot write into the project.
+  sandbox=()
+  if [ "$(id -u)" -eq 0 ]; then sandbox=(-o APT::Sandbox::User=root); fi
+  (cd "$cache/download" && apt-get source --download-only "${sandbox[@]}" glew)
   tarball=$(ls "$cache"/download/glew_*.orig.tar.* | head -n 1)
   rm -rf "$cache/glew" && mkdir -p "$cache/glew"
   tar -xf "$tarball" -C "$cache/glew" --strip-components=1

@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# Packs each Windows build into dist/<name>/ and dist/<name>.zip: show.exe, Data, and a note.
+# Packs a Windows build as a user gets it: OUT/intro-windows-ARCH/ and OUT/intro-windows-ARCH.zip,
+# holding show.exe, Data and a note.
+#   dist.sh ARCH BUILD_DIR OUT    ARCH is x64 or x86, BUILD_DIR that preset's build folder
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-rm -rf "$root/dist"
-mkdir -p "$root/dist"
-for target in x64 x86; do
-    build="$root/build/windows-$target/src/app"
-    name="intro-windows-$target"
-    out="$root/dist/$name"
-    mkdir -p "$out"
-    cp "$build/show.exe" "$out/"
-    cp -r "$root/src/Data" "$out/Data"
-    cat >"$out/README.txt" <<TEXT
-Intro - a real-time audiovisual show (Windows $target)
+arch=$1
+build=$2
+out=$(mkdir -p "$3" && cd "$3" && pwd)
+name="intro-windows-$arch"
+rm -rf "${out:?}/$name" "$out/$name.zip"
+mkdir -p "$out/$name"
+cp "$build/src/app/show.exe" "$out/$name/"
+cp -r "$root/src/Data" "$out/$name/Data"
+cat >"$out/$name/README.txt" <<TEXT
+Intro - a real-time audiovisual show (Windows $arch)
 
 Run show.exe. Keep the Data folder beside it: the show reads its shaders, images and music
 from there. The "Intro" dialog lets you pick display, resolution, aspect, filtering,
@@ -22,7 +23,6 @@ Escape or the close button ends the show.
 Needs: Windows 7 or later, a graphics driver with OpenGL 3.3, and DirectSound (any sound device).
 Nothing else to install: the program carries its own runtime.
 TEXT
-    sed -i "s/\$/\r/" "$out/README.txt"
-    (cd "$root/dist" && zip -qr "$name.zip" "$name")
-    echo "dist/$name.zip"
-done
+sed -i "s/\$/\r/" "$out/$name/README.txt"
+(cd "$out" && zip -qr "$name.zip" "$name")
+echo "$out/$name.zip"

@@ -1,12 +1,39 @@
 #!/usr/bin/env bash
 # Runs a Windows program inside the environment that wine-env.sh started in DIR.
-#   wine-run.sh DIR PROGRAM [ARGS...]
+#   wine-run.sh DIR PROGRAM [ARGS...]     the program under wine
+#   wine-run.sh DIR --server ARGS...      wineserver of the environment (-k, -w)
+# The program sees only the environment's own settings, never the user's session: no sound
+# server, ~/.asoundrc, WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES or DISPLAY of the caller gets in.
+# Callers pass what they mean to change as SHOW_* variables (SHOW_WINEDEBUG,
+# SHOW_WINEDLLOVERRIDES, SHOW_DISPLAY, SHOW_SOUND_FILE, ...), which are the only ones let through.
 set -euo pipefail
 dir=$(cd "$1" && pwd)
 shift
-export WINEPREFIX="$dir/prefix" WINEARCH=win64
-export DISPLAY="${SHOW_DISPLAY:-$(cat "$dir/display")}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export ALSA_CONFIG_PATH="/usr/share/alsa/alsa.conf:$dir/asound.conf"
-export SHOW_WINE_ENV="$dir"
-exec wine "$@"
+
+winearch=win64
+[ "$(cat "$dir/arch" 2>/dev/null)" = x86 ] && winearch=win32
+
+sealed=(
+    "PATH=/usr/local/bin:/usr/bin:/bin"
+    "HOME=$dir/home"
+    "USER=${USER:-$(id -un)}"
+    "LANG=C.UTF-8"
+    "TMPDIR=${TMPDIR:-/tmp}"
+    "XDG_RUNTIME_DIR=$dir/run"
+    "DISPLAY=${SHOW_DISPLAY:-$(cat "$dir/display")}"
+    "WINEPREFIX=$dir/prefix"
+    "WINEARCH=$winearch"
+    "WINEDEBUG=${SHOW_WINEDEBUG:--all}"
+    "WINEDLLOVERRIDES=${SHOW_WINEDLLOVERRIDES:-}"
+    "ALSA_CONFIG_PATH=$dir/alsa.conf"
+    "SHOW_WINE_ENV=$dir"
+)
+while IFS= read -r -d '' variable; do
+    case "$variable" in SHOW_WINE_ENV=*) ;; SHOW_*) sealed+=("$variable") ;; esac
+done < <(env -0)
+
+if [ "${1:-}" = --server ]; then
+    shift
+    exec env -i "${sealed[@]}" wineserver "$@"
+fi
+exec env -i "${sealed[@]}" wine "$@"

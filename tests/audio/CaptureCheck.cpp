@@ -46,9 +46,11 @@ int main(int argc, char** argv) {
             ? double(m.captureFrames - m.start) / (track.sampleRate ? track.sampleRate : 1)
             : 0;
     std::printf("capture read as %s; track starts at %.3f s (score %.4f), silence before "
-                "%.5f RMS; %.1f s matched in order (worst segment %.4f) of %.1f s captured\n",
+                "%.5f RMS; %.1f s matched in order (worst segment %.4f, %d silent gap(s) of "
+                "%.3f s in all) of %.1f s captured\n",
                 m.format.c_str(), double(m.start) / (track.sampleRate ? track.sampleRate : 1),
-                m.startScore, m.silenceBefore, m.matchedSeconds, m.worstSegment, captured);
+                m.startScore, m.silenceBefore, m.matchedSeconds, m.worstSegment, m.gaps,
+                m.gapSeconds, captured);
     const double needed = std::min(wanted, captured - 0.5);
     const bool ok = m.startScore > 0.9 && m.silenceBefore < 0.001 && m.matchedSeconds >= needed;
     std::printf("%s\n", ok ? "the capture is the track" : "the capture is NOT the track");

@@ -119,31 +119,57 @@ CaptureMatch matchCapture(const Bytes& raw, const Decoded& track) {
 
     best.silenceBefore =
         std::max(rms(bestLeft.data(), best.start), rms(bestRight.data(), best.start));
-    bool inOrder = true;
-    for (std::size_t at = 0; at + segment <= trackFrames; at += segment) {
-        if (best.start + at + segment > bestLeft.size())
-            break;
-        const float* left = bestLeft.data() + best.start + at;
-        const float* right = bestRight.data() + best.start + at;
-        bool matched;
+
+    // A device that runs dry under load plays digital silence in the middle of the track and
+    // then goes on with it. Such stretches (exact zeros in the capture, at least 64 frames and at
+    // most half a second, where the track is audible) are cut out and counted; the rest is
+    // compared half a second at a time, so sound that was lost, repeated or replaced ends the
+    // run in order.
+    auto zero = [&](std::size_t i) { return bestLeft[i] == 0.0f && bestRight[i] == 0.0f; };
+    const std::size_t minGap = 64, maxGap = segment;
+    Channel left, right;
+    left.reserve(bestLeft.size() - best.start);
+    right.reserve(bestLeft.size() - best.start);
+    for (std::size_t c = best.start, t = 0; c < bestLeft.size(); ++t) {
+        if (t < trackFrames && zero(c)) {
+            std::size_t end = c;
+            while (end < bestLeft.size() && end - c <= maxGap && zero(end))
+                ++end;
+            const std::size_t run = end - c;
+            if (run >= minGap && run <= maxGap && end < bestLeft.size() && t + run <= trackFrames &&
+                std::max(rms(trackLeft.data() + t, run), rms(trackRight.data() + t, run)) > 0.005) {
+                best.gaps += 1;
+                best.gapSeconds += double(run) / trackRate;
+                c = end;
+            }
+        }
+        left.push_back(bestLeft[c]);
+        right.push_back(bestRight[c]);
+        ++c;
+    }
+
+    for (std::size_t at = 0; at + segment <= trackFrames && at + segment <= left.size();
+         at += segment) {
+        double score;
         if (rms(trackLeft.data() + at, segment) < 1e-3 &&
             rms(trackRight.data() + at, segment) < 1e-3) {
             // A quiet stretch of the track must be quiet in the capture too.
-            matched = rms(left, segment) < 2e-3 && rms(right, segment) < 2e-3;
+            score = rms(left.data() + at, segment) < 2e-3 && rms(right.data() + at, segment) < 2e-3
+                        ? 1.0
+                        : 0.0;
         } else {
-            const double score = std::min(correlation(left, trackLeft.data() + at, segment),
-                                          correlation(right, trackRight.data() + at, segment));
+            score = std::min(correlation(left.data() + at, trackLeft.data() + at, segment),
+                             correlation(right.data() + at, trackRight.data() + at, segment));
             best.worstSegment = std::min(best.worstSegment, score);
-            matched = score > 0.9;
         }
-        inOrder = inOrder && matched;
-        if (inOrder)
-            best.matchedSeconds = double(at + segment) / trackRate;
+        if (score <= 0.9)
+            break;
+        best.matchedSeconds = double(at + segment) / trackRate;
     }
     // After the track, skipping a little for the resampler's tail.
-    const std::size_t after = best.start + trackFrames + segment / 5;
-    if (after + segment <= bestLeft.size())
-        best.silenceAfter = std::max(rms(bestLeft.data() + after, bestLeft.size() - after),
-                                     rms(bestRight.data() + after, bestRight.size() - after));
+    const std::size_t after = trackFrames + segment / 5;
+    if (best.matchedSeconds * trackRate + segment > trackFrames && after + segment <= left.size())
+        best.silenceAfter = std::max(rms(left.data() + after, left.size() - after),
+                                     rms(right.data() + after, right.size() - after));
     return best;
 }

@@ -82,10 +82,11 @@ TEST(MusicPlayerOnTheDevice, PlaysTheTrackFromItsStartThenSilenceAndStopsPromptl
 
     const Bytes raw = readFile(capturePath);
     const CaptureMatch m = matchCapture(raw, reference);
-    std::printf("capture: %zu bytes read as %s; track at frame %zu (score %.4f), %.1f s matched "
-                "(worst %.4f), silence after %.6f\n",
-                raw.size(), m.format.c_str(), m.start, m.startScore, m.matchedSeconds,
-                m.worstSegment, m.silenceAfter);
+    std::printf(
+        "capture: %zu bytes read as %s; track at frame %zu (score %.4f), %d gap(s), %.1f s matched "
+        "(worst %.4f), silence after %.6f\n",
+        raw.size(), m.format.c_str(), m.start, m.startScore, m.gaps, m.matchedSeconds,
+        m.worstSegment, m.silenceAfter);
     EXPECT_GT(m.startScore, 0.95);
     EXPECT_LT(m.silenceBefore, 0.001);
     // The whole track in order: the first three seconds come from the primed buffer, the rest

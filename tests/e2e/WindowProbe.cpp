@@ -1,12 +1,18 @@
-// Reports, from inside the Wine session, the top-level windows of class "OpenGL" of every process
-// and every running show.exe: the end-to-end tests compare what the show opened with what it
-// should have opened, and the soak watches the process's handles and memory. One line each:
+// Reports, from inside the Wine session, the top-level windows of class "OpenGL" of every process,
+// every running show.exe and the lists of an open "Intro" dialog: the end-to-end tests compare
+// what the show opened with what it should have opened, drive the launcher by what it offers, and
+// the soak watches the process's handles and memory. One line each:
 //   window visible=1 title=OpenGL client=1280x720 origin=3,22 rect=0,0,1286,745 image=show.exe
 //          close=1275,11
 //   process image=show.exe pid=32 handles=120 private=52428800
+//   dialog client=738,455,1187,650
+//   control id=1006 class=ComboBox rect=790,481,922,502
+//   list id=1006 selected=2 items=1920 x 1080|1680 x 1050|1280 x 720
+//   check id=1003 checked=1
 // where close is a screen point on the caption's close button ("none" without one), origin the
-// client area's top left and rect the window's outer rectangle on screen, and private the process's
-// private bytes.
+// client area's top left and rect the window's outer rectangle on screen, private the process's
+// private bytes, and id the dialog control's identifier; rectangles are left, top, right, bottom
+// in screen pixels.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -47,23 +53,22 @@ std::wstring imageName(HWND window) {
 // Asks the window itself where its close button is: the centre of the points it hit-tests as
 // HTCLOSE in the caption band.
 std::string closeButton(HWND window) {
-    RECT outer = {};
-    GetWindowRect(window, &outer);
-    long sumX = 0, sumY = 0, count = 0;
-    for (int y = outer.top; y < outer.top + 48 && y < outer.bottom; y += 2)
-        for (int x = outer.right - 1; x > outer.right - 120 && x >= outer.left; x -= 2) {
-            DWORD_PTR hit = 0;
-            if (SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG,
-                                    1000, &hit) &&
-                hit == HTCLOSE) {
-                sumX += x;
-                sumY += y;
-                ++count;
-            }
-        }
-    if (count == 0)
+    if ((GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) != WS_CAPTION)
         return "none";
-    return std::to_string(sumX / count) + "," + std::to_string(sumY / count);
+    // The close button is the caption's last button; the window confirms it with one hit test
+    // (a busy show answers each message only between frames, so a scan would take minutes).
+    TITLEBARINFO bar = {};
+    bar.cbSize = sizeof bar;
+    if (!GetTitleBarInfo(window, &bar))
+        return "none";
+    const int x = bar.rcTitleBar.right - GetSystemMetrics(SM_CXSIZE) / 2;
+    const int y = (bar.rcTitleBar.top + bar.rcTitleBar.bottom) / 2;
+    DWORD_PTR hit = 0;
+    if (!SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 5000,
+                             &hit) ||
+        hit != HTCLOSE)
+        return "none";
+    return std::to_string(x) + "," + std::to_string(y);
 }
 
 BOOL CALLBACK report(HWND window, LPARAM) {
@@ -84,6 +89,40 @@ BOOL CALLBACK report(HWND window, LPARAM) {
                 IsWindowVisible(window) ? 1 : 0, utf8(title).c_str(), client.right - client.left,
                 client.bottom - client.top, origin.x, origin.y, outer.left, outer.top, outer.right,
                 outer.bottom, utf8(imageName(window)).c_str(), closeButton(window).c_str());
+    return TRUE;
+}
+
+std::string rectText(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
+
+BOOL CALLBACK reportControl(HWND control, LPARAM) {
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, 32);
+    const int id = GetDlgCtrlID(control);
+    RECT outer = {};
+    GetWindowRect(control, &outer);
+    const bool groupBox = lstrcmpiW(className, L"Button") == 0 &&
+                          (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+    std::printf("control id=%d class=%s rect=%s\n", id,
+                groupBox ? "GroupBox" : utf8(className).c_str(), rectText(outer).c_str());
+    if (lstrcmpiW(className, L"ComboBox") == 0) {
+        const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+        std::string items;
+        for (LRESULT i = 0; i < count; ++i) {
+            wchar_t text[256] = {};
+            if (SendMessageW(control, CB_GETLBTEXTLEN, i, 0) < 256)
+                SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            items += (i != 0 ? "|" : "") + utf8(text);
+        }
+        std::printf("list id=%d selected=%ld items=%s\n", id,
+                    static_cast<long>(SendMessageW(control, CB_GETCURSEL, 0, 0)), items.c_str());
+    } else if (lstrcmpiW(className, L"Button") == 0 &&
+               (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+        std::printf("check id=%d checked=%d\n", id,
+                    SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+    }
     return TRUE;
 }
 
@@ -119,6 +158,13 @@ void reportShows() {
 int main() {
     EnumWindows(report, 0);
     reportShows();
+    if (const HWND dialog = FindWindowW(L"#32770", L"Intro")) {
+        RECT client = {};
+        GetClientRect(dialog, &client);
+        MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        std::printf("dialog client=%s\n", rectText(client).c_str());
+        EnumChildWindows(dialog, reportControl, 0);
+    }
     std::fflush(stdout);
     return 0;
 }

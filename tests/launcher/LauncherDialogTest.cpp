@@ -11,8 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -377,4 +380,66 @@ TEST_F(LauncherDialog, DemoWaitsForAResolutionToChoose) {
     EXPECT_TRUE(settings.gpuScale);
     EXPECT_EQ(settings.width, 1920);
     EXPECT_STREQ(settings.deviceName.c_str(), "\\\\.\\DISPLAY1");
+}
+
+// The real desktop of two monitors (1920 x 1080, and 1280 x 1024 right of it); the suite runs
+// once more on such a desktop with SHOW_MONITORS=2, and skips this elsewhere.
+TEST(TwoMonitors, TheDialogOffersEachDisplayWithItsOwnModesAndStartsOnTheChosenOne) {
+    const char* expected = std::getenv("SHOW_MONITORS");
+    if (GetSystemMetrics(SM_CMONITORS) != 2) {
+        ASSERT_FALSE(expected != nullptr && std::string(expected) == "2")
+            << GetSystemMetrics(SM_CMONITORS) << " monitor(s), not 2";
+        GTEST_SKIP() << "one monitor";
+    }
+    GlTestContext gl;
+    ASSERT_TRUE(gl.create());
+
+    // Each display's own modes, asked directly: each size once, widest first.
+    auto modesOf = [](const char* device) {
+        std::vector<std::string> sizes;
+        std::vector<std::pair<DWORD, DWORD>> seen;
+        DEVMODEA mode = {};
+        mode.dmSize = sizeof mode;
+        for (DWORD i = 0; EnumDisplaySettingsA(device, i, &mode); ++i)
+            seen.emplace_back(mode.dmPelsWidth, mode.dmPelsHeight);
+        std::sort(seen.begin(), seen.end(), std::greater<>());
+        seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+        for (const auto& size : seen)
+            sizes.push_back(std::to_string(size.first) + " x " + std::to_string(size.second));
+        return sizes;
+    };
+
+    DisplaySettings settings = sentinelSettings();
+    std::vector<std::string> displays;
+    DialogDriver driver({[&](HWND dialog) {
+                             displays = entries(dialog, IDC_DISPLAY);
+                             EXPECT_EQ(selected(dialog, IDC_RESOLUTION), "1920 x 1080");
+                             EXPECT_EQ(entries(dialog, IDC_RESOLUTION), modesOf("\\\\.\\DISPLAY1"));
+                             EXPECT_EQ(selected(dialog, IDC_ASPECT), "16:9");
+                             ASSERT_EQ(displays.size(), 2u);
+                             pick(dialog, IDC_DISPLAY, displays[1]);
+                         },
+                         [&](HWND dialog) {
+                             EXPECT_EQ(selected(dialog, IDC_RESOLUTION), "1280 x 1024");
+                             EXPECT_EQ(entries(dialog, IDC_RESOLUTION), modesOf("\\\\.\\DISPLAY2"));
+                             EXPECT_EQ(selected(dialog, IDC_ASPECT), "5:4");
+                             pick(dialog, IDC_RESOLUTION, "1024 x 768");
+                         },
+                         [&](HWND dialog) {
+                             EXPECT_EQ(selected(dialog, IDC_ASPECT), "4:3");
+                             click(dialog, IDOK);
+                         }});
+    ASSERT_EQ(Launcher::run(nullptr, settings), LauncherResult::Confirmed);
+    EXPECT_EQ(driver.pendingSteps(), 0u);
+    EXPECT_EQ(displays, (std::vector<std::string>{"Wine Adapter (\\\\.\\DISPLAY1)",
+                                                  "Wine Adapter (\\\\.\\DISPLAY2)"}));
+    EXPECT_TRUE(settings.fullscreen);
+    EXPECT_EQ(settings.width, 1024);
+    EXPECT_EQ(settings.height, 768);
+    EXPECT_STREQ(settings.deviceName.c_str(), "\\\\.\\DISPLAY2");
+    const RECT& monitor = settings.monitorInfo.rcMonitor;
+    EXPECT_EQ(monitor.left, 1920);
+    EXPECT_EQ(monitor.top, 0);
+    EXPECT_EQ(monitor.right, 3200);
+    EXPECT_EQ(monitor.bottom, 1024);
 }

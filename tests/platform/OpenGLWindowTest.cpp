@@ -1,4 +1,5 @@
-// The window and context on a real driver (Wine's WGL over Mesa llvmpipe under Xvfb).
+// The window and context on a real driver: Wine's WGL over Mesa llvmpipe, on an X server whose
+// display modes really switch (Xorg's dummy driver; one monitor, or two where SHOW_MONITORS=2).
 #include "platform/OpenGLWindow.h"
 
 #include "diagnostics/Logger.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,11 +65,24 @@ MONITORINFOEXA primaryMonitor() {
     return info;
 }
 
-DEVMODEW currentMode() {
-    DEVMODEW mode = {};
+DEVMODEA currentMode(const char* device = nullptr) {
+    DEVMODEA mode = {};
     mode.dmSize = sizeof mode;
-    EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+    EnumDisplaySettingsA(device, ENUM_CURRENT_SETTINGS, &mode);
     return mode;
+}
+
+RECT windowRect(HWND window) {
+    RECT outer = {};
+    GetWindowRect(window, &outer);
+    return outer;
+}
+
+void expectRect(const RECT& actual, long left, long top, long right, long bottom) {
+    EXPECT_EQ(actual.left, left);
+    EXPECT_EQ(actual.top, top);
+    EXPECT_EQ(actual.right, right);
+    EXPECT_EQ(actual.bottom, bottom);
 }
 
 DisplaySettings windowed(bool vsync = true) {
@@ -80,19 +95,12 @@ DisplaySettings windowed(bool vsync = true) {
     return settings;
 }
 
-// Full screen on the primary display, scaled by the GPU or switched to the display's own mode
-// (the only one Xvfb offers).
-DisplaySettings fullScreen(bool gpuScale) {
+// Full screen at 1280 x 720 on a monitor (the primary by default), scaled by the GPU or switched
+// to that mode, as the launcher fills it in.
+DisplaySettings fullScreen(bool gpuScale, const MONITORINFOEXA& monitor = primaryMonitor()) {
     DisplaySettings settings = windowed();
-    const MONITORINFOEXA monitor = primaryMonitor();
     settings.fullscreen = true;
     settings.gpuScale = gpuScale;
-    if (!gpuScale) {
-        settings.width =
-            static_cast<std::uint16_t>(monitor.rcMonitor.right - monitor.rcMonitor.left);
-        settings.height =
-            static_cast<std::uint16_t>(monitor.rcMonitor.bottom - monitor.rcMonitor.top);
-    }
     settings.deviceName = ByteString(monitor.szDevice);
     settings.monitorInfo = monitor;
     return settings;
@@ -121,14 +129,18 @@ class OpenGLWindowTest : public ::testing::Test {
         EXPECT_FALSE(openGLClassRegistered());
         EXPECT_EQ(wglGetCurrentContext(), nullptr);
         EXPECT_EQ(cursorCounter(), cursorBefore);
-        const DEVMODEW mode = currentMode();
+        const DEVMODEA mode = currentMode();
         EXPECT_EQ(mode.dmPelsWidth, modeBefore.dmPelsWidth);
         EXPECT_EQ(mode.dmPelsHeight, modeBefore.dmPelsHeight);
+        // A test that left a monitor switched must not spoil the next one.
+        if (mode.dmPelsWidth != modeBefore.dmPelsWidth ||
+            mode.dmPelsHeight != modeBefore.dmPelsHeight)
+            ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr);
     }
 
     LogRecorder logger;
     int cursorBefore = 0;
-    DEVMODEW modeBefore = {};
+    DEVMODEA modeBefore = {};
 };
 
 } // namespace
@@ -235,7 +247,7 @@ TEST_F(OpenGLWindowTest, GpuScaledFullScreenCoversTheDisplayInItsOwnMode) {
 
         EXPECT_EQ(window->drawableWidth(), display.right - display.left);
         EXPECT_EQ(window->drawableHeight(), display.bottom - display.top);
-        EXPECT_NE(window->drawableWidth(), settings.width) << "Xvfb's display is not 1280 wide";
+        EXPECT_NE(window->drawableWidth(), settings.width) << "the display is not 1280 wide";
         EXPECT_FALSE(OpenGLWindowFaults::displayModeChanged(*window));
 
         const HWND shown = window->windowHandle();
@@ -254,18 +266,26 @@ TEST_F(OpenGLWindowTest, GpuScaledFullScreenCoversTheDisplayInItsOwnMode) {
 
 TEST_F(OpenGLWindowTest, SwitchedFullScreenChangesTheModeAndRestoresItAtTeardown) {
     const DisplaySettings settings = fullScreen(false);
+    ASSERT_EQ(modeBefore.dmPelsWidth, 1920u) << "the test display starts at 1920 x 1080";
     {
         IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
         ASSERT_TRUE(window->initExtensions());
         ASSERT_TRUE(window->createWindow(settings));
         EXPECT_TRUE(OpenGLWindowFaults::displayModeChanged(*window));
-        EXPECT_EQ(window->drawableWidth(), settings.width);
-        EXPECT_EQ(window->drawableHeight(), settings.height);
-        const DEVMODEW mode = currentMode();
-        EXPECT_EQ(mode.dmPelsWidth, settings.width);
-        EXPECT_EQ(mode.dmPelsHeight, settings.height);
+        EXPECT_EQ(window->drawableWidth(), 1280);
+        EXPECT_EQ(window->drawableHeight(), 720);
+        const DEVMODEA mode = currentMode();
+        EXPECT_EQ(mode.dmPelsWidth, 1280u);
+        EXPECT_EQ(mode.dmPelsHeight, 720u);
+        // The window covers the switched display exactly, not the rectangle it had before.
+        expectRect(windowRect(window->windowHandle()), 0, 0, 1280, 720);
+        RECT client = {};
+        GetClientRect(window->windowHandle(), &client);
+        expectRect(client, 0, 0, 1280, 720);
+        expectRect(primaryMonitor().rcMonitor, 0, 0, 1280, 720);
         EXPECT_EQ(cursorCounter(), cursorBefore - 1);
     }
+    // Back at 1920 x 1080: checked in TearDown.
 }
 
 TEST_F(OpenGLWindowTest, AModeTheDisplayCannotTakeFailsAfterTheBootstrapIsGone) {
@@ -454,4 +474,67 @@ TEST_F(OpenGLWindowTest, AClassAlreadyTakenIsNotUnregisteredByTheLoser) {
     EXPECT_EQ(logger.lines(), expected);
     EXPECT_TRUE(openGLClassRegistered());
     UnregisterClassW(L"OpenGL", GetModuleHandleW(nullptr));
+}
+
+// A desktop of two monitors: 1920 x 1080 at (0, 0) and 1280 x 1024 right of it. The suite runs
+// once more on such a desktop with SHOW_MONITORS=2; elsewhere these tests are skipped.
+class TwoMonitors : public OpenGLWindowTest {
+  protected:
+    void SetUp() override {
+        const bool expected = std::getenv("SHOW_MONITORS") != nullptr &&
+                              std::string(std::getenv("SHOW_MONITORS")) == "2";
+        if (GetSystemMetrics(SM_CMONITORS) != 2) {
+            ASSERT_FALSE(expected) << GetSystemMetrics(SM_CMONITORS) << " monitor(s), not 2";
+            GTEST_SKIP() << "one monitor";
+        }
+        OpenGLWindowTest::SetUp();
+        second.cbSize = sizeof second;
+        ASSERT_TRUE(
+            GetMonitorInfoA(MonitorFromPoint(POINT{1920, 0}, MONITOR_DEFAULTTONULL), &second));
+        secondBefore = currentMode(second.szDevice);
+    }
+    void TearDown() override {
+        if (IsSkipped())
+            return;
+        const DEVMODEA mode = currentMode(second.szDevice);
+        EXPECT_EQ(mode.dmPelsWidth, secondBefore.dmPelsWidth);
+        EXPECT_EQ(mode.dmPelsHeight, secondBefore.dmPelsHeight);
+        OpenGLWindowTest::TearDown();
+    }
+
+    MONITORINFOEXA second = {};
+    DEVMODEA secondBefore = {};
+};
+
+TEST_F(TwoMonitors, SwitchedFullScreenOnTheSecondSwitchesOnlyItAndCoversItExactly) {
+    expectRect(second.rcMonitor, 1920, 0, 3200, 1024);
+    DisplaySettings settings = fullScreen(false, second);
+    settings.width = 1024;
+    settings.height = 768;
+    {
+        IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+        ASSERT_TRUE(window->initExtensions());
+        ASSERT_TRUE(window->createWindow(settings));
+        const DEVMODEA mode = currentMode(second.szDevice);
+        EXPECT_EQ(mode.dmPelsWidth, 1024u);
+        EXPECT_EQ(mode.dmPelsHeight, 768u);
+        expectRect(windowRect(window->windowHandle()), 1920, 0, 1920 + 1024, 768);
+        const DEVMODEA primary = currentMode();
+        EXPECT_EQ(primary.dmPelsWidth, 1920u) << "the first monitor is not touched";
+        EXPECT_EQ(primary.dmPelsHeight, 1080u);
+    }
+    // The second monitor back at 1280 x 1024: checked in TearDown.
+}
+
+TEST_F(TwoMonitors, GpuScaledFullScreenOnTheSecondCoversItInItsOwnMode) {
+    const DisplaySettings settings = fullScreen(true, second);
+    {
+        IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+        ASSERT_TRUE(window->initExtensions());
+        ASSERT_TRUE(window->createWindow(settings));
+        EXPECT_FALSE(OpenGLWindowFaults::displayModeChanged(*window));
+        EXPECT_EQ(window->drawableWidth(), 1280);
+        EXPECT_EQ(window->drawableHeight(), 1024);
+        expectRect(windowRect(window->windowHandle()), 1920, 0, 3200, 1024);
+    }
 }
