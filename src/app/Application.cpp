@@ -33,8 +33,14 @@ StartResult Application::init() {
         return StartResult::Failed;
 
     // The "Intro" dialog fills the settings, or the user leaves.
-    if (!Launcher::run(window, settings))
+    switch (Launcher::run(window, settings)) {
+    case LauncherResult::Confirmed:
+        break;
+    case LauncherResult::Left:
         return StartResult::UserLeft;
+    case LauncherResult::Failed:
+        return StartResult::Failed;
+    }
 
     // The real window and context, then everything the picture draws with.
     if (!window->createWindow(settings) || !initRendering())

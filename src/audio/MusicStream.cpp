@@ -1,6 +1,8 @@
 #include "audio/MusicStream.h"
 
 #include "audio/OggPages.h"
+#include "diagnostics/Format.h"
+#include "diagnostics/Logger.h"
 
 #include <algorithm>
 #include <climits>
@@ -8,6 +10,16 @@
 
 #define STB_VORBIS_HEADER_ONLY
 #include <stb_vorbis.h>
+
+namespace {
+
+// open runs on the main thread only; the feeder never gets here, so it never logs.
+bool refuse(const char* format, const char* path) {
+    g_logger->write(LogFile, formatString(format, path).c_str());
+    return false;
+}
+
+} // namespace
 
 bool MusicStream::open(IntrusivePointer<FileSystem> fileSystem, const char* path) {
     close();
@@ -17,19 +29,20 @@ bool MusicStream::open(IntrusivePointer<FileSystem> fileSystem, const char* path
     dataSize_ = file->size();
     data_.reset(new std::uint8_t[dataSize_]);
     if (!file->readFully(dataSize_, data_.get()))
-        return false;
+        return refuse("Unable to read data from music file: %s", path);
 
+    // Empty, not Ogg, no complete page, or not Vorbis: nothing in it can be played.
     const std::size_t intact = verifiedOggLength(data_.get(), dataSize_);
     if (intact == 0 || intact > INT_MAX)
-        return false;
+        return refuse("Unable to decode music file: %s", path);
     int error = 0;
     decoder_ = stb_vorbis_open_memory(data_.get(), static_cast<int>(intact), &error, nullptr);
     if (decoder_ == nullptr)
-        return false;
+        return refuse("Unable to decode music file: %s", path);
     const stb_vorbis_info info = stb_vorbis_get_info(decoder_);
     if (info.channels < 1 || static_cast<unsigned>(info.channels) > maximumChannels ||
         info.sample_rate < minimumSampleRate || info.sample_rate > maximumSampleRate)
-        return false;
+        return refuse("Unsupported sample rate or channel count in music file: %s", path);
 
     sampleRate_ = info.sample_rate;
     channels_ = static_cast<std::uint32_t>(info.channels);

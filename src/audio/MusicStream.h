@@ -21,8 +21,9 @@ class MusicStream {
 
     // Reads the whole file and opens the decoder over its intact pages. False when the file is
     // missing (the file system logs that), cannot be read in full, or holds no playable Vorbis
-    // stream. Whatever a failed open created stays until close or destruction; every operation
-    // is safe in that state and yields silence.
+    // stream (each logged with the path). Main thread only: it is the one operation that logs.
+    // Whatever a failed open created stays until close or destruction; every operation is safe
+    // in that state and yields silence.
     bool open(IntrusivePointer<FileSystem> fileSystem, const char* path);
     // Decodes into all free space of the ring, which is full afterwards.
     void refill();

@@ -17,15 +17,20 @@ int formatInto(char* destination, std::size_t room, const char* format, va_list 
 } // namespace
 
 void appendFormat(ByteString& target, const char* format, va_list arguments) {
+    appendFormatWith(formatInto, target, format, arguments);
+}
+
+void appendFormatWith(BoundedFormatter formatter, ByteString& target, const char* format,
+                      va_list arguments) {
     const std::size_t old = target.length();
     const std::size_t room = target.spareRoom();
     const std::size_t tail = target.tailUnits();
-    const int first = formatInto(target.data() + old, room, format, arguments);
+    const int first = formatter(target.data() + old, room, format, arguments);
     if (first >= 0 && static_cast<std::size_t>(first) >= tail) {
         // Did not fit, but the length is known: make exactly that much room and format again.
         const auto needed = static_cast<std::size_t>(first);
         target.resize(old + needed);
-        if (formatInto(target.data() + old, needed + 1, format, arguments) >= 0)
+        if (formatter(target.data() + old, needed + 1, format, arguments) >= 0)
             target.setLength(old + needed);
         else
             target.resize(old);
@@ -43,13 +48,13 @@ void appendFormat(ByteString& target, const char* format, va_list arguments) {
     while (trial < 1000000) {
         target.resize(trial);
         std::size_t offer = trial - old + 1;
-        int result = formatInto(target.data() + old, offer, format, arguments);
+        int result = formatter(target.data() + old, offer, format, arguments);
         if (result >= 0 && static_cast<std::size_t>(result) == offer) {
             // Filled exactly, with no room left for the terminator.
             ++trial;
             target.resize(trial);
             offer = trial - old + 1;
-            result = formatInto(target.data() + old, offer, format, arguments);
+            result = formatter(target.data() + old, offer, format, arguments);
         }
         trial *= 2;
         if (result >= 0) {
@@ -57,8 +62,9 @@ void appendFormat(ByteString& target, const char* format, va_list arguments) {
             return;
         }
     }
-    // Gave up: keep the text the string held before rather than a half-formatted tail.
-    target.resize(old);
+    // Gave up: keep the text the string held before rather than a half-formatted tail, and not
+    // the megabyte of room the trials grew it to.
+    target = ByteString(target.begin(), target.begin() + old);
 }
 
 ByteString formatString(const char* format, ...) {

@@ -1,27 +1,33 @@
 #include "launcher/Launcher.h"
 
 #include "diagnostics/Format.h"
+#include "diagnostics/Logger.h"
 #include "launcher/LauncherResource.h"
 #include "launcher/Win32DisplaySystem.h"
 
 #include <utility>
 
-bool Launcher::run(IntrusivePointer<OpenGLWindow> window, DisplaySettings& settings) {
+LauncherResult Launcher::run(IntrusivePointer<OpenGLWindow> window, DisplaySettings& settings) {
     Win32DisplaySystem displays;
     return run(std::move(window), settings, LauncherSources{displays, queryGraphicsLimits});
 }
 
-bool Launcher::run(IntrusivePointer<OpenGLWindow> window, DisplaySettings& settings,
-                   const LauncherSources& sources) {
+LauncherResult Launcher::run(IntrusivePointer<OpenGLWindow> window, DisplaySettings& settings,
+                             const LauncherSources& sources) {
     Launcher launcher(std::move(window), sources);
     const INT_PTR result =
         DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_INTRO), nullptr, dialogProc,
                         reinterpret_cast<LPARAM>(&launcher));
-    // Anything but "Demo", the dialog's failure to open included, means leaving.
+    // -1 (or 0, which the dialog itself never ends with): it could not be made, so nobody
+    // chose to leave.
+    if (result == -1 || result == 0) {
+        g_logger->write(LogPlatform, "Unable to create the launcher dialog");
+        return LauncherResult::Failed;
+    }
     if (result != IDOK)
-        return false;
+        return LauncherResult::Left;
     writeSettings(launcher.choices, settings);
-    return true;
+    return LauncherResult::Confirmed;
 }
 
 Launcher::Launcher(IntrusivePointer<OpenGLWindow> window, const LauncherSources& sources)

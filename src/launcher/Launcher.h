@@ -16,15 +16,18 @@ struct LauncherSources {
     GraphicsLimits (*graphicsLimits)();
 };
 
+// How the dialog ended: the user's choice, or a dialog that never opened (which is logged).
+enum class LauncherResult { Confirmed, Left, Failed };
+
 // The modal "Intro" dialog (resource 101, launcher.rc) in which the user picks the display
 // settings before the show starts.
 class Launcher {
   public:
     // Needs a current OpenGL context: the filtering and antialiasing lists come from its limits.
-    // True when the user pressed "Demo"; only then is `settings` written.
-    static bool run(IntrusivePointer<OpenGLWindow> window, DisplaySettings& settings);
-    static bool run(IntrusivePointer<OpenGLWindow> window, DisplaySettings& settings,
-                    const LauncherSources& sources);
+    // `settings` is written only when the user pressed "Demo" (Confirmed).
+    static LauncherResult run(IntrusivePointer<OpenGLWindow> window, DisplaySettings& settings);
+    static LauncherResult run(IntrusivePointer<OpenGLWindow> window, DisplaySettings& settings,
+                              const LauncherSources& sources);
 
   private:
     Launcher(IntrusivePointer<OpenGLWindow> window, const LauncherSources& sources);

@@ -109,7 +109,67 @@ void copySettings(const DisplaySettings& from, DisplaySettings& to) {
 
 } // namespace
 
-OpenGLWindow::OpenGLWindow() = default;
+OpenGLWindow::OpenGLWindow() : contextRequest_(contextAttributes) {}
+
+bool OpenGLWindow::fail(Step step) const {
+    // Each failing step says which it was: the lines are the only trace a failed start leaves.
+    const char* text = nullptr;
+    switch (step) {
+    case Step::None:
+        return false;
+    case Step::RegisterWindowClass:
+        text = "Unable to register the window class";
+        break;
+    case Step::CreateBootstrapWindow:
+        text = "Unable to create the bootstrap window";
+        break;
+    case Step::GetBootstrapDeviceContext:
+        text = "Unable to get the bootstrap window's device context";
+        break;
+    case Step::ChooseLegacyPixelFormat:
+        text = "Unable to choose a pixel format for the bootstrap window";
+        break;
+    case Step::SetLegacyPixelFormat:
+        text = "Unable to set the bootstrap window's pixel format";
+        break;
+    case Step::CreateLegacyContext:
+        text = "Unable to create the bootstrap OpenGL context";
+        break;
+    case Step::MakeLegacyContextCurrent:
+        text = "Unable to make the bootstrap OpenGL context current";
+        break;
+    case Step::LoadEntryPoints:
+        text = "Unable to load wglChoosePixelFormatARB and wglCreateContextAttribsARB";
+        break;
+    case Step::ChooseRealPixelFormat:
+        text = "Unable to choose a pixel format for the window";
+        break;
+    case Step::SwitchDisplayMode: {
+        const ByteString message = formatString(
+            "Unable to switch the display mode of %s to %u x %u", settings_.deviceName.c_str(),
+            static_cast<unsigned>(settings_.width), static_cast<unsigned>(settings_.height));
+        g_logger->write(LogPlatform, message.c_str());
+        return false;
+    }
+    case Step::CreateVisibleWindow:
+        text = "Unable to create the window";
+        break;
+    case Step::GetWindowDeviceContext:
+        text = "Unable to get the window's device context";
+        break;
+    case Step::SetRealPixelFormat:
+        text = "Unable to set the window's pixel format";
+        break;
+    case Step::CreateRealContext:
+        text = "Unable to create the OpenGL context";
+        break;
+    case Step::MakeRealContextCurrent:
+        text = "Unable to make the OpenGL context current";
+        break;
+    }
+    g_logger->write(LogPlatform, text);
+    return false;
+}
 
 OpenGLWindow::~OpenGLWindow() {
     if (classAtom_ != 0) {
@@ -141,32 +201,32 @@ bool OpenGLWindow::initExtensions() {
     if (attempt(Step::RegisterWindowClass))
         classAtom_ = RegisterClassExW(&windowClass);
     if (classAtom_ == 0)
-        return false;
+        return fail(Step::RegisterWindowClass);
 
     if (attempt(Step::CreateBootstrapWindow))
         window_ = CreateWindowExW(extendedStyle, windowName, windowName, windowedStyle, 0, 0, 1, 1,
                                   nullptr, nullptr, moduleInstance(), nullptr);
     if (window_ == nullptr)
-        return false;
+        return fail(Step::CreateBootstrapWindow);
     if (attempt(Step::GetBootstrapDeviceContext))
         deviceContext_ = GetDC(window_);
     if (deviceContext_ == nullptr)
-        return false;
+        return fail(Step::GetBootstrapDeviceContext);
 
     const PIXELFORMATDESCRIPTOR legacy = legacyPixelFormat();
     const int format =
         attempt(Step::ChooseLegacyPixelFormat) ? ChoosePixelFormat(deviceContext_, &legacy) : 0;
     if (format == 0)
-        return false;
+        return fail(Step::ChooseLegacyPixelFormat);
     if (!attempt(Step::SetLegacyPixelFormat) || !SetPixelFormat(deviceContext_, format, &legacy))
-        return false;
+        return fail(Step::SetLegacyPixelFormat);
     if (attempt(Step::CreateLegacyContext))
         renderingContext_ = wglCreateContext(deviceContext_);
     if (renderingContext_ == nullptr)
-        return false;
+        return fail(Step::CreateLegacyContext);
     if (!attempt(Step::MakeLegacyContextCurrent) ||
         !wglMakeCurrent(deviceContext_, renderingContext_))
-        return false;
+        return fail(Step::MakeLegacyContextCurrent);
 
     if (attempt(Step::LoadEntryPoints)) {
         choosePixelFormat_ = entryPoint<PFNWGLCHOOSEPIXELFORMATARBPROC>("wglChoosePixelFormatARB");
@@ -174,7 +234,7 @@ bool OpenGLWindow::initExtensions() {
             entryPoint<PFNWGLCREATECONTEXTATTRIBSARBPROC>("wglCreateContextAttribsARB");
     }
     if (choosePixelFormat_ == nullptr || createContextAttribs_ == nullptr)
-        return false;
+        return fail(Step::LoadEntryPoints);
 
     // Failures here surface later as missing entry points; the launcher only needs GL 1.1 and
     // the extension flags GLEW could read.
@@ -185,8 +245,10 @@ bool OpenGLWindow::initExtensions() {
 bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
     // Only a finished bootstrap has the device context and entry points needed below.
     if (choosePixelFormat_ == nullptr || createContextAttribs_ == nullptr ||
-        deviceContext_ == nullptr)
+        deviceContext_ == nullptr) {
+        g_logger->write(LogPlatform, "Unable to create the window without the bootstrap context");
         return false;
+    }
 
     copySettings(settings, settings_);
     const DrawableSize drawable = drawableSizeFor(settings_);
@@ -215,7 +277,7 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
         !choosePixelFormat_(deviceContext_, pixelFormatAttributes, nullptr, 1, &format,
                             &formatCount) ||
         formatCount == 0)
-        return false;
+        return fail(Step::ChooseRealPixelFormat);
 
     // A window's pixel format is set once for its lifetime: the real format needs a new window.
     wglMakeCurrent(deviceContext_, nullptr);
@@ -238,7 +300,7 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
         if (!attempt(Step::SwitchDisplayMode) ||
             ChangeDisplaySettingsExA(settings_.deviceName.c_str(), &mode, nullptr, CDS_FULLSCREEN,
                                      nullptr) != DISP_CHANGE_SUCCESSFUL)
-            return false;
+            return fail(Step::SwitchDisplayMode);
         displayModeChanged_ = true;
     }
 
@@ -246,22 +308,22 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
         window_ = CreateWindowExW(extendedStyle, windowName, windowName, style, x, y, width, height,
                                   nullptr, nullptr, moduleInstance(), nullptr);
     if (window_ == nullptr)
-        return false;
+        return fail(Step::CreateVisibleWindow);
     if (attempt(Step::GetWindowDeviceContext))
         deviceContext_ = GetDC(window_);
     if (deviceContext_ == nullptr)
-        return false;
+        return fail(Step::GetWindowDeviceContext);
     // The descriptor is informational here: the index alone selects the format.
     const PIXELFORMATDESCRIPTOR descriptor = legacyPixelFormat();
     if (!attempt(Step::SetRealPixelFormat) || !SetPixelFormat(deviceContext_, format, &descriptor))
-        return false;
+        return fail(Step::SetRealPixelFormat);
     if (attempt(Step::CreateRealContext))
-        renderingContext_ = createContextAttribs_(deviceContext_, nullptr, contextAttributes);
+        renderingContext_ = createContextAttribs_(deviceContext_, nullptr, contextRequest_);
     if (renderingContext_ == nullptr)
-        return false;
+        return fail(Step::CreateRealContext);
     if (!attempt(Step::MakeRealContextCurrent) ||
         !wglMakeCurrent(deviceContext_, renderingContext_))
-        return false;
+        return fail(Step::MakeRealContextCurrent);
     glewInit();
 
     if (fullscreen) {
@@ -270,9 +332,7 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
     }
     ShowWindow(window_, SW_SHOW);
 
-    applySwapInterval(settings_.vsync, WGLEW_EXT_swap_control_tear != 0,
-                      wglSwapIntervalEXT != nullptr,
-                      [](int interval) { return wglSwapIntervalEXT(interval) != FALSE; });
+    applySwapInterval(settings_.vsync, WGLEW_EXT_swap_control_tear != 0, wglSwapIntervalEXT);
 
     glEnable(GL_FRAMEBUFFER_SRGB);
     glEnable(GL_CULL_FACE);

@@ -51,6 +51,8 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     // Test seam: the step named by failingStep_ is not attempted and reports failure, so that
     // tests can reach every partly built state. Production code never sets it.
     bool attempt(Step step) const { return step != failingStep_; }
+    // Writes the line that names the failed step; always false.
+    bool fail(Step step) const;
     friend struct OpenGLWindowFaults;
 
     std::uint16_t drawableWidth_ = 0;
@@ -66,4 +68,7 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     PFNWGLCHOOSEPIXELFORMATARBPROC choosePixelFormat_ = nullptr;
     PFNWGLCREATECONTEXTATTRIBSARBPROC createContextAttribs_ = nullptr;
     Step failingStep_ = Step::None;
+    // Test seam: what the real context is asked for. Tests point it at a request the driver
+    // refuses, so that the real call fails.
+    const int* contextRequest_;
 };

@@ -14,19 +14,19 @@ struct DrawableSize {
 // resolution. The rectangle's extent is kept to 16 bits like every other size here.
 DrawableSize drawableSizeFor(const DisplaySettings& settings);
 
-// Chooses and applies the swap interval through `setInterval` (the loaded wglSwapIntervalEXT or
-// a stand-in, called as bool(int)). Adaptive sync (-1) needs the tear-control extension, and a
-// driver may refuse it even then: plain vertical sync takes over. Nothing is called when the
-// entry point was not loaded.
+// Chooses and applies the swap interval through `setInterval`: the loaded wglSwapIntervalEXT (or
+// a stand-in of its shape), null on a driver without the extension, which then keeps its own
+// default. Adaptive sync (-1) needs the tear-control extension, and a driver may refuse it even
+// then: plain vertical sync takes over.
 template <class SetInterval>
-void applySwapInterval(bool vsync, bool tearControl, bool loaded, SetInterval setInterval) {
-    if (!loaded)
+void applySwapInterval(bool vsync, bool tearControl, SetInterval setInterval) {
+    if (setInterval == nullptr)
         return;
     if (!vsync) {
         setInterval(0);
         return;
     }
-    if (tearControl && setInterval(-1))
+    if (tearControl && setInterval(-1) != 0)
         return;
     setInterval(1);
 }

@@ -19,7 +19,6 @@ class ByteReader {
         return high << 8 | get8();
     }
     void skip(std::size_t count) { position += count; }
-    std::size_t offset() const { return position; }
 
   private:
     const unsigned char* bytes;
@@ -40,14 +39,21 @@ int nextMarker(ByteReader& in) {
 
 enum class TableCheck { Fits, Overflows, Malformed };
 
-// One DHT segment, read as stb_image reads it. A table whose code counts add up to more than
-// 256 makes that version write past its 256-entry arrays (upstream stb issue 1289).
-TableCheck checkHuffmanSegment(ByteReader& in) {
+// Bit 4 * class + slot of a Huffman table: class 0 for DC, 1 for AC, slots 0 to 3.
+unsigned tableBit(int tableClass, int slot) {
+    return 1u << (4 * tableClass + slot);
+}
+
+// One DHT segment, read as stb_image reads it; the tables it defines join `defined`. A table
+// whose code counts add up to more than 256 makes that version write past its 256-entry arrays
+// (upstream stb issue 1289).
+TableCheck checkHuffmanSegment(ByteReader& in, unsigned& defined) {
     int remaining = in.get16() - 2;
     while (remaining > 0) {
         const int q = in.get8();
         if (q >> 4 > 1 || (q & 15) > 3)
             return TableCheck::Malformed;
+        defined |= tableBit(q >> 4, q & 15);
         int codes = 0;
         for (int i = 0; i < 16; ++i)
             codes += in.get8();
@@ -59,18 +65,86 @@ TableCheck checkHuffmanSegment(ByteReader& in) {
     return remaining == 0 ? TableCheck::Fits : TableCheck::Malformed;
 }
 
-// False when stb_image would take the bytes for a JPEG with an oversized Huffman table (or with
-// headers it rejects anyway). Up to the frame header the markers are walked exactly as the
-// decoder walks them; after it, where the decoder's position depends on the entropy-coded data,
-// every 0xFF 0xC4 pair is checked as a possible table.
+bool isStartOfFrame(int marker) {
+    return marker == 0xC0 || marker == 0xC1 || marker == 0xC2;
+}
+
+// A scan header, read as stb_image reads it: false when the scan would decode with a Huffman
+// table no DHT segment has defined. That version does not check, and decodes with whatever its
+// uninitialised memory holds, reading far outside its tables. A baseline scan uses both tables
+// of each component; a progressive scan its DC tables when it starts at coefficient 0 and is
+// not a refinement, its AC tables otherwise.
+bool scanTablesDefined(ByteReader& in, bool progressive, unsigned defined) {
+    const int length = in.get16();
+    const int count = in.get8();
+    if (count < 1 || count > 4 || length != 6 + 2 * count)
+        return false;
+    unsigned needed = 0;
+    int tables[4] = {};
+    for (int i = 0; i < count; ++i) {
+        in.get8(); // component
+        tables[i] = in.get8();
+    }
+    const int spectralStart = in.get8();
+    in.get8(); // spectral end
+    const int approximationHigh = in.get8() >> 4;
+    for (int i = 0; i < count; ++i) {
+        const int dc = tables[i] >> 4;
+        const int ac = tables[i] & 15;
+        if (dc > 3 || ac > 3)
+            return false;
+        if (!progressive)
+            needed |= tableBit(0, dc) | tableBit(1, ac);
+        else if (spectralStart == 0 && approximationHigh == 0)
+            needed |= tableBit(0, dc);
+        else if (spectralStart != 0)
+            needed |= tableBit(1, ac);
+    }
+    return (needed & ~defined) == 0;
+}
+
+// Past a segment whose length field counts itself. False for a length the decoder refuses.
+bool skipSegment(ByteReader& in) {
+    const int length = in.get16();
+    if (length < 2)
+        return false;
+    in.skip(static_cast<std::size_t>(length - 2));
+    return true;
+}
+
+// Reads a scan's entropy-coded data up to the marker that ends it, as the decoder does: 0xFF
+// 0x00 is a stuffed data byte, restart markers belong to the data, and fill bytes 0xFF before a
+// marker are skipped. noMarker when the file ends first.
+int markerAfterScan(ByteReader& in) {
+    while (!in.atEnd()) {
+        if (in.get8() != 0xFF)
+            continue;
+        int next = in.get8();
+        while (next == 0xFF)
+            next = in.get8();
+        if (next != 0 && (next < 0xD0 || next > 0xD7))
+            return next;
+    }
+    return noMarker;
+}
+
+// False when stb_image would take the bytes for a JPEG with an oversized Huffman table, or with
+// a scan that uses a table never defined (or with segments it refuses anyway). The file is walked
+// segment by segment, by their lengths, the way the decoder walks it, so only real DHT segments are
+// checked: a comment or application segment may hold any bytes, 0xFF 0xC4 among them. Before the
+// frame header the decoder skips junk between segments; after it, only a scan's data lies between
+// them.
 bool jpegTablesFit(const unsigned char* bytes, std::size_t length) {
     ByteReader in(bytes, length);
     if (nextMarker(in) != 0xD8)
         return true; // not a JPEG to stb_image
+    bool framed = false;
+    bool progressive = false;
+    unsigned defined = 0;
     int marker = nextMarker(in);
-    while (marker != 0xC0 && marker != 0xC1 && marker != 0xC2) {
+    for (;;) {
         if (marker == 0xC4) {
-            if (checkHuffmanSegment(in) != TableCheck::Fits)
+            if (checkHuffmanSegment(in, defined) != TableCheck::Fits)
                 return false;
         } else if (marker == 0xDD) {
             if (in.get16() != 4)
@@ -88,34 +162,34 @@ bool jpegTablesFit(const unsigned char* bytes, std::size_t length) {
             if (remaining != 0)
                 return false;
         } else if ((marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE) {
-            const int segment = in.get16();
-            if (segment < 2)
+            if (!skipSegment(in))
                 return false;
-            in.skip(static_cast<std::size_t>(segment - 2));
+        } else if (!framed && isStartOfFrame(marker)) {
+            framed = true;
+            progressive = marker == 0xC2;
+            if (!skipSegment(in))
+                return false;
+        } else if (framed && marker == 0xDA) {
+            if (!scanTablesDefined(in, progressive, defined))
+                return false;
+            marker = markerAfterScan(in);
+            if (marker == noMarker)
+                return true; // nothing after the data for the decoder to read as a table
+            continue;
+        } else if (framed && marker == 0xDC) {
+            in.skip(4);
+        } else if (framed && marker == 0xD9) {
+            return true;
         } else {
             return false;
         }
         marker = nextMarker(in);
-        while (marker == noMarker) {
+        while (!framed && marker == noMarker) {
             if (in.atEnd())
                 return false;
             marker = nextMarker(in);
         }
     }
-    for (std::size_t i = in.offset(); i + 1 < length; ++i) {
-        if (bytes[i] != 0xFF)
-            continue;
-        std::size_t next = i + 1;
-        while (next < length && bytes[next] == 0xFF)
-            ++next;
-        if (next < length && bytes[next] == 0xC4) {
-            ByteReader table(bytes + next + 1, length - next - 1);
-            if (checkHuffmanSegment(table) == TableCheck::Overflows)
-                return false;
-        }
-        i = next - 1;
-    }
-    return true;
 }
 
 // False when a PNG chunk before the end chunk claims more bytes than the file holds: the decoder
@@ -146,9 +220,13 @@ struct StbiFree {
 
 } // namespace
 
+bool decoderCanTake(const unsigned char* bytes, std::size_t length) {
+    return length <= static_cast<std::size_t>(INT_MAX) && jpegTablesFit(bytes, length) &&
+           pngChunksFit(bytes, length);
+}
+
 bool decodeImage(const unsigned char* bytes, std::size_t length, DecodedImage& image) {
-    if (length > static_cast<std::size_t>(INT_MAX) || !jpegTablesFit(bytes, length) ||
-        !pngChunksFit(bytes, length))
+    if (!decoderCanTake(bytes, length))
         return false;
     int width = 0;
     int height = 0;

@@ -13,6 +13,12 @@ struct DecodedImage {
     std::unique_ptr<unsigned char[]> pixels;
 };
 
+// The checks made before stb_image sees a byte: false for a JPEG with a Huffman table of more
+// than 256 codes (which that version writes past its tables for), for a PNG chunk that claims
+// more bytes than the file holds (it would reserve that much first), and for more bytes than
+// the decoder takes.
+bool decoderCanTake(const unsigned char* bytes, std::size_t length);
+
 // Decodes PNG or JPEG bytes (the format is recognised from the content), turns the rows upside
 // down for GL and widens grey to RGB. False when the decoder rejects the bytes; `image` is then
 // left as it was.

@@ -65,21 +65,17 @@ TEST_F(ApplicationTest, StartsThePictureAndRunsUntilEscape) {
     // Destruction took the window, the context and the class (checked in TearDown).
 }
 
-TEST_F(ApplicationTest, AFailedStartIsReportedAsFailureWithExitCodeOne) {
+TEST_F(ApplicationTest, AFailedStartIsAFailureThatSaysWhichStepFailed) {
     // Another owner of the class name makes the bootstrap fail at its first step.
     ASSERT_TRUE(takeOpenGLClass());
     {
         Application application;
-        const StartResult result = application.init();
-        EXPECT_EQ(result, StartResult::Failed);
-        EXPECT_EQ(exitCodeFor(result), 1);
+        EXPECT_EQ(application.init(), StartResult::Failed);
     }
+    const std::vector<LogLine> expected = {{4, "Unable to register the window class"}};
+    EXPECT_EQ(logger.lines(), expected);
     EXPECT_TRUE(openGLClassRegistered()) << "the class it could not register is not its to remove";
     UnregisterClassW(L"OpenGL", GetModuleHandleW(nullptr));
-
-    // Leaving the launcher is not a failure; neither is a normal quit.
-    EXPECT_EQ(exitCodeFor(StartResult::UserLeft), 0);
-    EXPECT_EQ(exitCodeFor(StartResult::Ready), 0);
 }
 
 TEST(ShowExecutable, CarriesTheManifestAndVersionInformation) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -163,7 +164,7 @@ TEST_F(MusicStreamTest, AMissingTrackIsLoggedByTheFileSystem) {
     EXPECT_EQ(fileSystem->referenceCount(), 1);
 }
 
-TEST_F(MusicStreamTest, FailedOpensLeaveASilentStreamThatCanBeOpenedAgain) {
+TEST_F(MusicStreamTest, EachFailedOpenSaysWhyAndLeavesASilentStreamThatCanBeOpenedAgain) {
     // Valid Ogg framing around something that is not Vorbis: the decoder refuses it after the
     // data was read, the furthest a failed open gets before the decoder exists.
     Bytes notVorbis = {'O', 'g', 'g', 'S', 0, 0x06, 0, 0, 0, 0, 0, 0,   0,   0,   7,   0,  0,
@@ -176,18 +177,36 @@ TEST_F(MusicStreamTest, FailedOpensLeaveASilentStreamThatCanBeOpenedAgain) {
     for (int i = 0; i < 4; ++i)
         absurdRate[packet + 12 + i] = 0xFF;
     resealPage(absurdRate, 0);
+    const std::string text = "RIFF....WAVEfmt not a track at all";
+    // The capture pattern and most of the first page, but not its end.
+    const auto firstPageCut =
+        stereoOgg().begin() + static_cast<std::ptrdiff_t>(pageEnds(stereoOgg())[0] - 1);
 
-    const std::pair<const char*, IntrusivePointer<FileSystem>> failures[] = {
-        {"unreadable", fileSystemWith(track, stereoOgg(), true)},
-        {"empty", fileSystemWith(track, Bytes{})},
+    const std::string unreadable = "Unable to read data from music file: music.ogg";
+    const std::string undecodable = "Unable to decode music file: music.ogg";
+    const std::string unsupported =
+        "Unsupported sample rate or channel count in music file: music.ogg";
+    const struct {
+        const char* name;
+        IntrusivePointer<FileSystem> fileSystem;
+        const std::string& line;
+    } failures[] = {
+        {"unreadable", fileSystemWith(track, stereoOgg(), true), unreadable},
+        {"empty", fileSystemWith(track, Bytes{}), undecodable},
+        {"not Ogg", fileSystemWith(track, Bytes(text.begin(), text.end())), undecodable},
         {"damaged first page",
-         fileSystemWith(track, Bytes(stereoOgg().begin() + 1, stereoOgg().end()))},
-        {"not Vorbis", fileSystemWith(track, notVorbis)},
-        {"absurd sample rate", fileSystemWith(track, absurdRate)},
+         fileSystemWith(track, Bytes(stereoOgg().begin() + 1, stereoOgg().end())), undecodable},
+        {"no complete page", fileSystemWith(track, Bytes(stereoOgg().begin(), firstPageCut)),
+         undecodable},
+        {"not Vorbis", fileSystemWith(track, notVorbis), undecodable},
+        {"absurd sample rate", fileSystemWith(track, absurdRate), unsupported},
     };
     for (const auto& failure : failures) {
-        SCOPED_TRACE(failure.first);
-        EXPECT_FALSE(stream.open(failure.second, track));
+        SCOPED_TRACE(failure.name);
+        logger.clear();
+        EXPECT_FALSE(stream.open(failure.fileSystem, track));
+        const std::vector<LogLine> expected = {{3, failure.line}};
+        EXPECT_EQ(logger.lines(), expected);
         stream.refill();
         std::int16_t out[8] = {1, 2, 3, 4, 5, 6, 7, 8};
         EXPECT_EQ(stream.takeFrames(out, 4), 4u);
@@ -196,8 +215,9 @@ TEST_F(MusicStreamTest, FailedOpensLeaveASilentStreamThatCanBeOpenedAgain) {
     }
     // The sanitizers check that nothing of the failed opens leaks or is freed twice, here and
     // when the stream is destroyed.
-    EXPECT_TRUE(logger.lines().empty());
+    logger.clear();
     ASSERT_TRUE(open(monoOgg()));
+    EXPECT_TRUE(logger.lines().empty());
     {
         MusicStream abandoned;
         EXPECT_FALSE(abandoned.open(fileSystemWith(track, absurdRate), track));

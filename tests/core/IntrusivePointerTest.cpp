@@ -23,6 +23,19 @@ struct Plain : IntrusivePointerMixin<Plain> {
     int* destroyed;
 };
 
+// Copyable; each object counts its own destruction wherever it was copied from.
+struct Tally : IntrusivePointerMixin<Tally> {
+    explicit Tally(int* destroyed) : destroyed(destroyed) {}
+    Tally(const Tally& other, int* destroyed)
+        : IntrusivePointerMixin(other), destroyed(destroyed) {}
+    Tally& operator=(const Tally& other) {
+        IntrusivePointerMixin::operator=(other);
+        return *this;
+    }
+    ~Tally() { ++*destroyed; }
+    int* const destroyed;
+};
+
 void takeByValue(IntrusivePointer<Plain> held, int expected) {
     EXPECT_EQ(held->referenceCount(), expected);
 }
@@ -44,14 +57,29 @@ TEST(IntrusivePointer, LastReleaseRunsTheVirtualDestructorExactlyOnce) {
     EXPECT_EQ(derived, 1);
 }
 
-TEST(IntrusivePointer, AnObjectNeverHeldIsNeverDestroyedByCounting) {
-    int destroyed = 0;
-    Plain stackObject(&destroyed);
-    EXPECT_EQ(stackObject.referenceCount(), 0);
-    IntrusivePointer<Plain> empty;
-    empty.reset();
-    EXPECT_FALSE(empty);
-    EXPECT_EQ(destroyed, 0);
+// A copy is a new object: it starts with no holders of its own, and assigning one object to
+// another leaves each with its own holders. A count carried over would keep a copy alive for
+// ever, or destroy an object that is still held.
+TEST(IntrusivePointer, ACopyStartsUnheldAndAssignmentKeepsEachObjectsCount) {
+    int originals = 0, copies = 0;
+    IntrusivePointer<Tally> original(new Tally(&originals));
+    IntrusivePointer<Tally> again(original);
+    Tally* raw = new Tally(*original, &copies);
+    EXPECT_EQ(raw->referenceCount(), 0);
+    IntrusivePointer<Tally> copy(raw);
+    EXPECT_EQ(copy->referenceCount(), 1);
+
+    *copy = *original;
+    EXPECT_EQ(copy->referenceCount(), 1);
+    *original = *copy;
+    EXPECT_EQ(original->referenceCount(), 2);
+
+    copy.reset();
+    EXPECT_EQ(copies, 1) << "its one holder let go";
+    again.reset();
+    EXPECT_EQ(originals, 0);
+    original.reset();
+    EXPECT_EQ(originals, 1);
 }
 
 TEST(IntrusivePointer, AssignmentReleasesThePreviousObject) {

@@ -5,6 +5,7 @@
 #include "launcher/LauncherResource.h"
 #include "launcher/Win32DisplaySystem.h"
 #include "support/GlTestContext.h"
+#include "support/LogRecorder.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -88,16 +89,17 @@ class LauncherDialog : public ::testing::Test {
     void SetUp() override { ASSERT_TRUE(gl.create()); }
 
     // The dialog on the recorded displays and limits, driven by `steps`.
-    bool runRecorded(DisplaySettings& settings, std::vector<DialogDriver::Step> steps) {
+    LauncherResult runRecorded(DisplaySettings& settings, std::vector<DialogDriver::Step> steps) {
         DialogDriver driver(std::move(steps));
-        const bool confirmed =
+        const LauncherResult result =
             Launcher::run(nullptr, settings, LauncherSources{displays, recordedLimits});
         EXPECT_EQ(driver.pendingSteps(), 0u) << "the dialog ended before its last step";
-        return confirmed;
+        return result;
     }
 
     GlTestContext gl;
     RecordedDisplaySystem displays = twoDisplays();
+    LogRecorder logger;
 };
 
 } // namespace
@@ -138,7 +140,7 @@ TEST_F(LauncherDialog, OpensOnTheDesktopsFirstDisplayAndStartsFromIt) {
         pick(dialog, IDC_ANTIALIASING, lastMsaa);
         click(dialog, IDOK);
     }});
-    ASSERT_TRUE(Launcher::run(nullptr, settings));
+    ASSERT_EQ(Launcher::run(nullptr, settings), LauncherResult::Confirmed);
     EXPECT_EQ(driver.pendingSteps(), 0u);
 
     EXPECT_EQ(settings.width, current.width);
@@ -164,7 +166,7 @@ TEST_F(LauncherDialog, OpensOnTheDesktopsFirstDisplayAndStartsFromIt) {
 
 TEST_F(LauncherDialog, FullscreenAndGpuScaleChooseWhichResolutionsAreOffered) {
     DisplaySettings settings = sentinelSettings();
-    const bool confirmed = runRecorded(
+    const LauncherResult result = runRecorded(
         settings, {[&](HWND dialog) {
             // Full screen, switching the mode: the display's own modes, its current one selected.
             EXPECT_EQ(
@@ -197,7 +199,7 @@ TEST_F(LauncherDialog, FullscreenAndGpuScaleChooseWhichResolutionsAreOffered) {
             EXPECT_EQ(entries(dialog, IDC_RESOLUTION).size(), 7u);
             click(dialog, IDCANCEL);
         }});
-    EXPECT_FALSE(confirmed);
+    EXPECT_EQ(result, LauncherResult::Left);
 }
 
 TEST_F(LauncherDialog, PickingAResolutionGuessesTheAspectAgain) {
@@ -242,7 +244,7 @@ TEST_F(LauncherDialog, PickingAnotherDisplayListsItsModes) {
 
 TEST_F(LauncherDialog, DemoInFullScreenFillsTheSettingsForTheChosenDisplay) {
     DisplaySettings settings = sentinelSettings();
-    const bool confirmed =
+    const LauncherResult result =
         runRecorded(settings, {[&](HWND dialog) {
                         EXPECT_EQ(entries(dialog, IDC_FILTERING),
                                   (std::vector<std::string>{"Bilinear", "Trilinear",
@@ -256,7 +258,7 @@ TEST_F(LauncherDialog, DemoInFullScreenFillsTheSettingsForTheChosenDisplay) {
                         click(dialog, IDC_VSYNC);
                         click(dialog, IDOK);
                     }});
-    ASSERT_TRUE(confirmed);
+    ASSERT_EQ(result, LauncherResult::Confirmed);
     EXPECT_EQ(settings.width, 1024);
     EXPECT_EQ(settings.height, 768);
     EXPECT_EQ(settings.aspect, aspectRatios[1].value);
@@ -281,16 +283,16 @@ TEST_F(LauncherDialog, DemoWindowedMapsAntialiasingAndLeavesTheDisplayAlone) {
         SCOPED_TRACE(c.entry);
         DisplaySettings settings = sentinelSettings();
         settings.deviceName = ByteString();
-        const bool confirmed = runRecorded(settings, {[&](HWND dialog) {
-                                               click(dialog, IDC_GPU_SCALE);
-                                               click(dialog, IDC_FULLSCREEN);
-                                               pick(dialog, IDC_RESOLUTION, "1366 x 768");
-                                               pick(dialog, IDC_FILTERING, "Bilinear");
-                                               pick(dialog, IDC_ANTIALIASING, c.entry);
-                                               // Enter presses the default button, "Demo".
-                                               pressKey(dialog, VK_RETURN);
-                                           }});
-        ASSERT_TRUE(confirmed);
+        const LauncherResult result = runRecorded(settings, {[&](HWND dialog) {
+                                                      click(dialog, IDC_GPU_SCALE);
+                                                      click(dialog, IDC_FULLSCREEN);
+                                                      pick(dialog, IDC_RESOLUTION, "1366 x 768");
+                                                      pick(dialog, IDC_FILTERING, "Bilinear");
+                                                      pick(dialog, IDC_ANTIALIASING, c.entry);
+                                                      // Enter presses the default button, "Demo".
+                                                      pressKey(dialog, VK_RETURN);
+                                                  }});
+        ASSERT_EQ(result, LauncherResult::Confirmed);
         EXPECT_EQ(settings.coverageSampling, c.coverage);
         EXPECT_EQ(settings.antialiasingLevel, c.level);
         EXPECT_EQ(settings.filtering, 0);
@@ -316,22 +318,23 @@ TEST_F(LauncherDialog, DieEscapeAndTheCloseBoxLeaveWithoutTouchingTheSettings) {
         SCOPED_TRACE(way.first);
         DisplaySettings settings = sentinelSettings();
         const DialogDriver::Step leave = way.second;
-        const bool confirmed = runRecorded(settings, {[&](HWND dialog) {
-                                               // Choices made before leaving are dropped.
-                                               pick(dialog, IDC_DISPLAY, secondDisplay);
-                                               click(dialog, IDC_VSYNC);
-                                               leave(dialog);
-                                           }});
-        EXPECT_FALSE(confirmed);
+        const LauncherResult result = runRecorded(settings, {[&](HWND dialog) {
+                                                      // Choices made before leaving are dropped.
+                                                      pick(dialog, IDC_DISPLAY, secondDisplay);
+                                                      click(dialog, IDC_VSYNC);
+                                                      leave(dialog);
+                                                  }});
+        EXPECT_EQ(result, LauncherResult::Left);
         expectUntouched(settings);
     }
+    EXPECT_TRUE(logger.lines().empty()) << "leaving is the user's choice, not a failure";
 }
 
 TEST_F(LauncherDialog, WithoutADisplayOnlyWindowedIsOffered) {
     // Monitors, but the only device is not attached to the desktop.
     displays.devices = {recordedDevice("\\\\.\\DISPLAY1", "Radeon RX 580", 0)};
     DisplaySettings settings = sentinelSettings();
-    const bool confirmed =
+    const LauncherResult result =
         runRecorded(settings, {[&](HWND dialog) {
                         EXPECT_TRUE(entries(dialog, IDC_DISPLAY).empty());
                         EXPECT_FALSE(isEnabled(dialog, IDC_DISPLAY));
@@ -343,7 +346,7 @@ TEST_F(LauncherDialog, WithoutADisplayOnlyWindowedIsOffered) {
                         EXPECT_TRUE(isEnabled(dialog, IDOK));
                         click(dialog, IDOK);
                     }});
-    ASSERT_TRUE(confirmed);
+    ASSERT_EQ(result, LauncherResult::Confirmed);
     EXPECT_FALSE(settings.fullscreen);
     EXPECT_EQ(settings.width, 1280);
     EXPECT_EQ(settings.height, 720);
@@ -354,7 +357,7 @@ TEST_F(LauncherDialog, DemoWaitsForAResolutionToChoose) {
     // The display reports no modes, so switching it offers nothing.
     displays.modes.erase("\\\\.\\DISPLAY1");
     DisplaySettings settings = sentinelSettings();
-    const bool confirmed =
+    const LauncherResult result =
         runRecorded(settings, {[&](HWND dialog) {
                                    EXPECT_TRUE(entries(dialog, IDC_RESOLUTION).empty());
                                    EXPECT_FALSE(isEnabled(dialog, IDOK));
@@ -372,7 +375,7 @@ TEST_F(LauncherDialog, DemoWaitsForAResolutionToChoose) {
                                    EXPECT_EQ(selected(dialog, IDC_ASPECT), "16:9");
                                    click(dialog, IDOK);
                                }});
-    ASSERT_TRUE(confirmed);
+    ASSERT_EQ(result, LauncherResult::Confirmed);
     EXPECT_TRUE(settings.fullscreen);
     EXPECT_TRUE(settings.gpuScale);
     EXPECT_EQ(settings.width, 1920);
@@ -426,7 +429,7 @@ TEST(TwoMonitors, TheDialogOffersEachDisplayWithItsOwnModesAndStartsOnTheChosenO
                              EXPECT_EQ(selected(dialog, IDC_ASPECT), "4:3");
                              click(dialog, IDOK);
                          }});
-    ASSERT_TRUE(Launcher::run(nullptr, settings));
+    ASSERT_EQ(Launcher::run(nullptr, settings), LauncherResult::Confirmed);
     EXPECT_EQ(driver.pendingSteps(), 0u);
     EXPECT_EQ(displays, (std::vector<std::string>{"Wine Adapter (\\\\.\\DISPLAY1)",
                                                   "Wine Adapter (\\\\.\\DISPLAY2)"}));

@@ -12,7 +12,7 @@ int main() {
         return 1;
     }
     DisplaySettings settings;
-    if (!Launcher::run(nullptr, settings)) {
+    if (Launcher::run(nullptr, settings) != LauncherResult::Confirmed) {
         std::puts("left without starting");
         return 0;
     }

@@ -21,6 +21,10 @@ struct OpenGLWindowFaults {
     static bool displayModeChanged(const OpenGLWindow& window) {
         return window.displayModeChanged_;
     }
+    // What the real context is asked for; the list must outlive the window's use of it.
+    static void requestContext(OpenGLWindow& window, const int* attributes) {
+        window.contextRequest_ = attributes;
+    }
 };
 using Step = OpenGLWindowFaults::Step;
 
@@ -294,12 +298,36 @@ TEST_F(OpenGLWindowTest, AModeTheDisplayCannotTakeFailsAfterTheBootstrapIsGone) 
     EXPECT_FALSE(OpenGLWindowFaults::displayModeChanged(*window));
     EXPECT_TRUE(showWindows().empty()) << "no window is left";
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    const std::vector<LogLine> expected = {
+        {4, std::string("Unable to switch the display mode of ") + settings.deviceName.c_str() +
+                " to 1234 x 567"}};
+    EXPECT_EQ(logger.lines(), expected);
+}
+
+// The driver really refuses the context (no OpenGL 99 anywhere): the step is named, and what
+// was built up to it goes at teardown.
+TEST_F(OpenGLWindowTest, AContextTheDriverRefusesIsNamed) {
+    const int impossible[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, 99, WGL_CONTEXT_MINOR_VERSION_ARB, 0,
+                              0};
+    {
+        IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
+        OpenGLWindowFaults::requestContext(*window, impossible);
+        ASSERT_TRUE(window->initExtensions());
+        EXPECT_FALSE(window->createWindow(windowed()));
+        EXPECT_EQ(showWindows().size(), 1u);
+        EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    }
+    const std::vector<LogLine> expected = {{4, "Unable to create the OpenGL context"}};
+    EXPECT_EQ(logger.lines(), expected);
 }
 
 TEST_F(OpenGLWindowTest, CreatingWithoutABootstrapFailsAndLeavesNothing) {
     IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
     EXPECT_FALSE(window->createWindow(windowed()));
     EXPECT_TRUE(showWindows().empty());
+    const std::vector<LogLine> expected = {
+        {4, "Unable to create the window without the bootstrap context"}};
+    EXPECT_EQ(logger.lines(), expected);
 }
 
 TEST_F(OpenGLWindowTest, EscapeAndCloseQuitWhileOtherKeysAreSwallowed) {
@@ -330,6 +358,46 @@ TEST_F(OpenGLWindowTest, EscapeAndCloseQuitWhileOtherKeysAreSwallowed) {
     EXPECT_TRUE(IsWindow(shown));
 }
 
+// The line each failing step writes.
+std::string stepLine(Step step, const DisplaySettings& settings) {
+    switch (step) {
+    case Step::None:
+        break;
+    case Step::RegisterWindowClass:
+        return "Unable to register the window class";
+    case Step::CreateBootstrapWindow:
+        return "Unable to create the bootstrap window";
+    case Step::GetBootstrapDeviceContext:
+        return "Unable to get the bootstrap window's device context";
+    case Step::ChooseLegacyPixelFormat:
+        return "Unable to choose a pixel format for the bootstrap window";
+    case Step::SetLegacyPixelFormat:
+        return "Unable to set the bootstrap window's pixel format";
+    case Step::CreateLegacyContext:
+        return "Unable to create the bootstrap OpenGL context";
+    case Step::MakeLegacyContextCurrent:
+        return "Unable to make the bootstrap OpenGL context current";
+    case Step::LoadEntryPoints:
+        return "Unable to load wglChoosePixelFormatARB and wglCreateContextAttribsARB";
+    case Step::ChooseRealPixelFormat:
+        return "Unable to choose a pixel format for the window";
+    case Step::SwitchDisplayMode:
+        return std::string("Unable to switch the display mode of ") + settings.deviceName.c_str() +
+               " to " + std::to_string(settings.width) + " x " + std::to_string(settings.height);
+    case Step::CreateVisibleWindow:
+        return "Unable to create the window";
+    case Step::GetWindowDeviceContext:
+        return "Unable to get the window's device context";
+    case Step::SetRealPixelFormat:
+        return "Unable to set the window's pixel format";
+    case Step::CreateRealContext:
+        return "Unable to create the OpenGL context";
+    case Step::MakeRealContextCurrent:
+        return "Unable to make the OpenGL context current";
+    }
+    return "";
+}
+
 std::string stepName(const ::testing::TestParamInfo<Step>& info) {
     static const char* const names[] = {
         "None",
@@ -352,10 +420,11 @@ std::string stepName(const ::testing::TestParamInfo<Step>& info) {
     return names[static_cast<int>(info.param)];
 }
 
-// Teardown after a failure at each step: nothing is left, the class is unregistered.
+// A failure at each step names that step, and teardown leaves nothing: the class is
+// unregistered.
 class FailedStart : public OpenGLWindowTest, public ::testing::WithParamInterface<Step> {};
 
-TEST_P(FailedStart, LeavesNoWindowAndNoClass) {
+TEST_P(FailedStart, NamesTheStepAndLeavesNoWindowAndNoClass) {
     const Step step = GetParam();
     const bool inCreateWindow = step >= Step::ChooseRealPixelFormat;
     const DisplaySettings settings =
@@ -377,7 +446,8 @@ TEST_P(FailedStart, LeavesNoWindowAndNoClass) {
         EXPECT_EQ(openGLClassRegistered(), step != Step::RegisterWindowClass);
         EXPECT_EQ(wglGetCurrentContext() != nullptr,
                   step == Step::LoadEntryPoints || step == Step::ChooseRealPixelFormat);
-        EXPECT_TRUE(logger.lines().empty());
+        const std::vector<LogLine> expected = {{4, stepLine(step, settings)}};
+        EXPECT_EQ(logger.lines(), expected);
     }
 }
 
@@ -400,6 +470,8 @@ TEST_F(OpenGLWindowTest, AClassAlreadyTakenIsNotUnregisteredByTheLoser) {
         IntrusivePointer<OpenGLWindow> window(new OpenGLWindow);
         EXPECT_FALSE(window->initExtensions());
     }
+    const std::vector<LogLine> expected = {{4, "Unable to register the window class"}};
+    EXPECT_EQ(logger.lines(), expected);
     EXPECT_TRUE(openGLClassRegistered());
     UnregisterClassW(L"OpenGL", GetModuleHandleW(nullptr));
 }

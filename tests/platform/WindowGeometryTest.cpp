@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -61,52 +62,52 @@ TEST(DrawableSize, KeepsTheExtentToSixteenBits) {
 
 namespace {
 
+// A stand-in for wglSwapIntervalEXT, of the same shape: the calls it got and what it answers.
 struct IntervalCalls {
     std::vector<int> calls;
     bool refuseAdaptive = false;
     bool refuseAll = false;
-    auto setter() {
-        return [this](int interval) {
-            calls.push_back(interval);
-            if (refuseAll)
-                return false;
-            return !(interval == -1 && refuseAdaptive);
-        };
-    }
 };
+IntervalCalls intervalCalls;
+
+int recordInterval(int interval) {
+    intervalCalls.calls.push_back(interval);
+    if (intervalCalls.refuseAll)
+        return 0;
+    return interval == -1 && intervalCalls.refuseAdaptive ? 0 : 1;
+}
+
+// The calls applySwapInterval makes with the stand-in, refusing as told.
+std::vector<int> intervalsFor(bool vsync, bool tearControl, bool refuseAdaptive = false,
+                              bool refuseAll = false) {
+    intervalCalls = IntervalCalls{{}, refuseAdaptive, refuseAll};
+    applySwapInterval(vsync, tearControl, &recordInterval);
+    return intervalCalls.calls;
+}
 
 } // namespace
 
 TEST(SwapInterval, AdaptiveOnlyWithTearControlPlainOtherwiseNoneWithoutVsync) {
-    IntervalCalls adaptive;
-    applySwapInterval(true, true, true, adaptive.setter());
-    EXPECT_EQ(adaptive.calls, std::vector<int>({-1}));
-
-    IntervalCalls plain;
-    applySwapInterval(true, false, true, plain.setter());
-    EXPECT_EQ(plain.calls, std::vector<int>({1}));
-
-    IntervalCalls off;
-    applySwapInterval(false, true, true, off.setter());
-    EXPECT_EQ(off.calls, std::vector<int>({0}));
+    EXPECT_EQ(intervalsFor(true, true), std::vector<int>({-1}));
+    EXPECT_EQ(intervalsFor(true, false), std::vector<int>({1}));
+    EXPECT_EQ(intervalsFor(false, true), std::vector<int>({0}));
 }
 
 TEST(SwapInterval, ARefusedAdaptiveIntervalFallsBackToPlainVsync) {
-    IntervalCalls refused;
-    refused.refuseAdaptive = true;
-    applySwapInterval(true, true, true, refused.setter());
-    EXPECT_EQ(refused.calls, std::vector<int>({-1, 1}));
-
+    EXPECT_EQ(intervalsFor(true, true, true), std::vector<int>({-1, 1}));
     // A driver that refuses everything is left alone after the plain attempt.
-    IntervalCalls stubborn;
-    stubborn.refuseAll = true;
-    applySwapInterval(true, true, true, stubborn.setter());
-    EXPECT_EQ(stubborn.calls, std::vector<int>({-1, 1}));
+    EXPECT_EQ(intervalsFor(true, true, false, true), std::vector<int>({-1, 1}));
 }
 
-TEST(SwapInterval, NothingIsCalledWhenTheEntryPointWasNotLoaded) {
-    IntervalCalls missing;
-    applySwapInterval(true, true, false, missing.setter());
-    applySwapInterval(false, false, false, missing.setter());
-    EXPECT_TRUE(missing.calls.empty());
+// A driver without the extension leaves the entry point null, and calling it would end the
+// program: the calls run in a child process that must exit normally.
+TEST(SwapIntervalDeathTest, AMissingEntryPointIsNeverCalled) {
+    int (*missing)(int) = nullptr;
+    EXPECT_EXIT(
+        {
+            applySwapInterval(true, true, missing);
+            applySwapInterval(false, false, missing);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -188,7 +189,69 @@ TEST(ImageDecoder, RefusesHuffmanTablesWithMoreThan256Codes) {
             const Bytes original = segment.bytes;
             segment.bytes[5 + 15] = 255; // 16-bit codes of the first table: now over 256
             EXPECT_FALSE(decode(joinJpeg(*layout, rest), image));
+
+            // The same table after the scan, where the decoder reads it before the end of image.
+            Bytes afterScan = rest;
+            ASSERT_GE(afterScan.size(), 2u);
+            afterScan.insert(afterScan.end() - 2, segment.bytes.begin(), segment.bytes.end());
+            EXPECT_FALSE(decode(joinJpeg(segments, afterScan), image));
             segment.bytes = original;
+        }
+    }
+}
+
+// A scan that names a Huffman table no DHT segment defined would make the decoder take its own
+// uninitialised memory for that table, and read far outside it.
+TEST(ImageDecoder, RefusesScansThatUseHuffmanTablesNeverDefined) {
+    const Bytes jpeg = encodeJpeg(16, 16, 3, patternPixels(16, 16, 3));
+    ASSERT_TRUE(decoderCanTake(jpeg.data(), jpeg.size()));
+    Bytes rest;
+    const std::vector<Segment> segments = jpegHeaderSegments(jpeg, rest);
+    // The scan header: 0xFF 0xDA, length, component count, then (component, DC << 4 | AC).
+    ASSERT_EQ(rest[1], 0xDA);
+    const std::size_t count = rest[4];
+    ASSERT_EQ(count, 3u);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = 6 + 2 * i;
+        SCOPED_TRACE("component " + std::to_string(i));
+        Bytes scan = rest;
+        scan[at] = 0x00; // tables the encoder defined: still fine
+        Bytes changed = joinJpeg(segments, scan);
+        EXPECT_TRUE(decoderCanTake(changed.data(), changed.size()));
+        for (const unsigned char tables : {0x20, 0x02, 0x33}) {
+            scan[at] = tables;
+            changed = joinJpeg(segments, scan);
+            EXPECT_FALSE(decoderCanTake(changed.data(), changed.size())) << int(tables);
+        }
+    }
+}
+
+// A comment or application segment may hold any bytes: 0xFF 0xC4 followed by what would be a
+// table of 4080 codes is no table there, and the decoder reads past it.
+TEST(ImageDecoder, ReadsJpegsWhoseCommentOrApplicationDataHoldsTheTableMarker) {
+    const Bytes pixels = patternPixels(16, 16, 3);
+    const Bytes plain = encodeJpeg(16, 16, 3, pixels);
+    DecodedImage reference;
+    ASSERT_TRUE(decode(plain, reference));
+    Bytes rest;
+    const std::vector<Segment> segments = jpegHeaderSegments(plain, rest);
+    const auto frame = std::find_if(segments.begin(), segments.end(),
+                                    [](const Segment& s) { return s.marker == 0xC0; });
+    ASSERT_NE(frame, segments.end());
+
+    Bytes table = {0xFF, 0xC4, 0x00, 0x13, 0x00};
+    table.insert(table.end(), 16, 0xFF);
+    for (const unsigned char marker : {0xFE, 0xE1}) {
+        SCOPED_TRACE(marker == 0xFE ? "comment" : "APP1");
+        Segment extra{marker, {0xFF, marker, 0, static_cast<unsigned char>(2 + table.size())}};
+        extra.bytes.insert(extra.bytes.end(), table.begin(), table.end());
+        // After the frame header, and before it, where the decoder reads it in the same way.
+        for (const auto at : {frame - segments.begin() + 1, frame - segments.begin()}) {
+            std::vector<Segment> layout = segments;
+            layout.insert(layout.begin() + at, extra);
+            DecodedImage image;
+            ASSERT_TRUE(decode(joinJpeg(layout, rest), image));
+            EXPECT_EQ(pixelsOf(image), pixelsOf(reference));
         }
     }
 }

@@ -55,18 +55,49 @@ TEST(CubeInstances, NormalMatricesTurnNormalsLikeTheModel) {
     }
 }
 
-TEST(TunnelCamera, BothCubesAreInFrontAndInsideTheView) {
+namespace {
+
+struct Clip {
+    float x, y, z, w;
+};
+
+// m applied to the point (x, y, z, 1).
+Clip transform(const Matrix4& m, float x, float y, float z) {
+    return {m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
+            m[2] * x + m[6] * y + m[10] * z + m[14], m[3] * x + m[7] * y + m[11] * z + m[15]};
+}
+
+void expectClip(const Clip& got, const Clip& expected) {
+    EXPECT_NEAR(got.x, expected.x, 1e-4f);
+    EXPECT_NEAR(got.y, expected.y, 1e-4f);
+    EXPECT_NEAR(got.z, expected.z, 1e-4f);
+    EXPECT_NEAR(got.w, expected.w, 1e-4f);
+}
+
+} // namespace
+
+// The projection first (field of view 1.5708, 16:9, near 0.1, far 30), then the clip coordinates
+// tilted by -0.5654808 rad about x: y' = c y - s z, z' = s y + c z. The values were computed
+// from those constants apart from Matrix4, so a swapped product, a missing tilt or one of the
+// other sign all land elsewhere: without the tilt y would be 0, tilted first it would be
+// negative, and with the other sign too.
+TEST(TunnelCamera, PutsKnownPointsAtKnownClipCoordinates) {
     const Matrix4 viewProjection = tunnelViewProjection(16.0f / 9.0f);
+    expectClip(transform(viewProjection, 0, 0, -5), {0.0f, 2.589507f, 4.080463f, 5.0f});
+    expectClip(transform(viewProjection, 0, 1, -5), {0.0f, 3.433835f, 3.544643f, 5.0f});
+    expectClip(transform(viewProjection, 2, -1, -10), {1.124996f, 4.442209f, 8.866177f, 10.0f});
+
+    // The cubes' centres, 1 right and left of the axis 5 ahead, lie inside the view.
     CubeInstance instances[2];
     cubeInstances(5.0f, instances);
-    for (const CubeInstance& cube : instances) {
-        const Matrix4 m = Matrix4::multiply(cube.model, viewProjection);
-        // The centre of the cube in normalised device coordinates.
-        const float w = m[15];
-        ASSERT_GT(w, 0.0f);
-        EXPECT_LT(std::fabs(m[12] / w), 1.0f);
-        EXPECT_LT(std::fabs(m[13] / w), 1.0f);
-        EXPECT_LT(std::fabs(m[14] / w), 1.0f);
+    const float x[2] = {0.562498f, -0.562498f};
+    for (int i = 0; i < 2; ++i) {
+        const Clip centre =
+            transform(Matrix4::multiply(instances[i].model, viewProjection), 0, 0, 0);
+        expectClip(centre, {x[i], 2.589507f, 4.080463f, 5.0f});
+        EXPECT_LT(std::fabs(centre.x), centre.w);
+        EXPECT_LT(std::fabs(centre.y), centre.w);
+        EXPECT_LT(std::fabs(centre.z), centre.w);
     }
 }
 
