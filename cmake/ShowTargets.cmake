@@ -50,6 +50,46 @@ function(show_test_on_two_monitors name filter)
         ENVIRONMENT "SHOW_SOURCE_DIR=${PROJECT_SOURCE_DIR};SHOW_MONITORS=2")
 endfunction()
 
+# A libFuzzer target over code that parses bytes from files: the project in the fuzz/ folder
+# beside the calling CMakeLists.txt, built by clang (Debian's clang and libclang-rt-14-dev) as a
+# project of its own so that the native build stays on g++, then run under ASan and UBSan for
+# a bounded time. New inputs go to a corpus in the build tree; RUN is the shell command that
+# starts it there, with $FUZZ standing for "-max_total_time=30 ... corpus".
+function(show_fuzz_target name)
+    cmake_parse_arguments(ARG "" "RUN" "PRODUCTS" ${ARGN})
+    if(SHOW_WINDOWS OR NOT SHOW_RUN_TESTS)
+        return()
+    endif()
+    find_program(SHOW_CLANG NAMES clang-14 clang)
+    find_program(SHOW_CLANGXX NAMES clang++-14 clang++)
+    set(fuzzer_runtime "")
+    if(SHOW_CLANG AND SHOW_CLANGXX)
+        execute_process(COMMAND ${SHOW_CLANGXX} -print-runtime-dir
+            OUTPUT_VARIABLE runtime_dir OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+        set(fuzzer_runtime "${runtime_dir}/libclang_rt.fuzzer-x86_64.a")
+    endif()
+    if(NOT EXISTS "${fuzzer_runtime}")
+        message(STATUS "${name}: no clang with libFuzzer (libclang-rt-14-dev), not built")
+        return()
+    endif()
+    include(ExternalProject)
+    set(fuzz_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz)
+    list(TRANSFORM ARG_PRODUCTS PREPEND ${fuzz_dir}/)
+    ExternalProject_Add(${name}_build
+        SOURCE_DIR ${CMAKE_CURRENT_SOURCE_DIR}/fuzz
+        BINARY_DIR ${fuzz_dir}
+        CMAKE_ARGS -DCMAKE_C_COMPILER=${SHOW_CLANG} -DCMAKE_CXX_COMPILER=${SHOW_CLANGXX}
+            -DSHOW_SOURCE_DIR=${PROJECT_SOURCE_DIR} -DSHOW_STB_INCLUDE=${SHOW_STB_INCLUDE}
+        BUILD_COMMAND ${CMAKE_COMMAND} --build ${fuzz_dir} -j 1
+        INSTALL_COMMAND ""
+        BUILD_ALWAYS ON
+        BUILD_BYPRODUCTS ${fuzz_dir}/${name} ${ARG_PRODUCTS})
+    set(options "-max_total_time=30 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 corpus")
+    string(REPLACE "$FUZZ" "${options}" run "${ARG_RUN}")
+    add_test(NAME ${name} COMMAND sh -c "mkdir -p corpus && ${run}" WORKING_DIRECTORY ${fuzz_dir})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS fuzz)
+endfunction()
+
 # Copies the Data folder beside an executable so it runs from where it was built; again whenever
 # a file of it changes.
 function(show_copy_data target)

@@ -399,8 +399,21 @@ def pick_resolution(dialog_keys_to_list, size):
     return dialog_keys_to_list + ["Home"] + ["Down"] * items.index(size)
 
 
-# Tab stops from "Demo" to the Resolution box, and back.
+# Tab stops from "Demo" to the Resolution box.
 TO_RESOLUTION = ["Tab"] * 5
+
+
+def start_at(show, to_list, size, what):
+    """Chooses size in the Resolution box, reached from the focused control by the keys to_list,
+    presses "Demo" and waits for the show's window; None (a failed check) if it never comes."""
+    keys = pick_resolution(to_list, size)
+    if keys is None:
+        return None
+    for key in keys + ["Return"]:
+        xdotool("key", key)
+    window = show.wait_for("OpenGL")
+    check(window is not None, f"{what}: no window (exit {show.process.poll()})")
+    return window
 
 
 def fills_screen(shot, width, height, what):
@@ -418,13 +431,7 @@ def fullscreen_gpu_scale():
         # show renders at 1280 x 720 and the picture is stretched to the whole 1920 x 1080.
         if answer_launcher(show, ["shift+Tab", "space"]) is None:
             return
-        keys = pick_resolution(["shift+Tab"] * 4, "1280 x 720")
-        if keys is None:
-            return
-        for key in keys + ["Return"]:
-            xdotool("key", key)
-        window = show.wait_for("OpenGL")
-        if not check(window is not None, f"full screen: no window (exit {show.process.poll()})"):
+        if start_at(show, ["shift+Tab"] * 4, "1280 x 720", "full screen") is None:
             return
         seen = watch_picture((1920, 1080, 0, 0))
         print("full-screen picture:", summary(seen), flush=True)
@@ -457,13 +464,7 @@ def switched_fullscreen(leave_key):
     try:
         if answer_launcher(show, []) is None:
             return
-        keys = pick_resolution(TO_RESOLUTION, "1280 x 720")
-        if keys is None:
-            return
-        for key in keys + ["Return"]:
-            xdotool("key", key)
-        window = show.wait_for("OpenGL")
-        if not check(window is not None, f"{what}: no window (exit {show.process.poll()})"):
+        if start_at(show, TO_RESOLUTION, "1280 x 720", what) is None:
             return
         during = poll(lambda: monitors() if monitors()[0] == "1280x720+0+0" else None, 10)
         print(f"{what}: xrandr while the show runs: {during or monitors()}", flush=True)
@@ -512,13 +513,7 @@ def second_monitor():
               f"{len(items)} sizes", flush=True)
         check(items[selected] == "1280 x 1024" and aspect == "5:4",
               f"two monitors: the second display preselects {items[selected]}, {aspect}")
-        keys = pick_resolution(["shift+Tab"] * 2, "1024 x 768")
-        if keys is None:
-            return
-        for key in keys + ["Return"]:
-            xdotool("key", key)
-        window = show.wait_for("OpenGL")
-        if not check(window is not None, f"two monitors: no window (exit {show.process.poll()})"):
+        if start_at(show, ["shift+Tab"] * 2, "1024 x 768", "two monitors") is None:
             return
         seen = watch_picture((1024, 768, 1920, 0))
         print(f"two monitors: picture {summary(seen)}", flush=True)
