@@ -5,6 +5,7 @@
 #include <new>
 #include <stb_image.h>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -214,6 +215,40 @@ bool pngChunksFit(const unsigned char* bytes, std::size_t length) {
     return true;
 }
 
+// stb_image copies each IDAT chunk's data into a buffer it allocates at the first chunk with
+// data; an empty IDAT before that one copies nothing into a null pointer, which is undefined
+// behaviour. Such chunks carry nothing, so the decoder gets a copy of the file without them; the
+// result is empty when there is none to leave out.
+std::vector<unsigned char> withoutEmptyLeadingIdat(const unsigned char* bytes, std::size_t length) {
+    static const unsigned char signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+    std::vector<std::size_t> empty; // offsets of the chunks to leave out, 12 bytes each
+    if (length < 8 || std::memcmp(bytes, signature, 8) != 0)
+        return {};
+    for (std::size_t at = 8; length - at >= 12;) {
+        const std::uint32_t size = static_cast<std::uint32_t>(bytes[at]) << 24 |
+                                   static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
+                                   static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+        const bool idat = std::memcmp(bytes + at + 4, "IDAT", 4) == 0;
+        if ((idat && size != 0) || std::memcmp(bytes + at + 4, "IEND", 4) == 0 ||
+            size > length - at - 12)
+            break;
+        if (idat)
+            empty.push_back(at);
+        at += 12 + size;
+    }
+    if (empty.empty())
+        return {};
+    std::vector<unsigned char> kept;
+    kept.reserve(length - 12 * empty.size());
+    std::size_t from = 0;
+    for (const std::size_t at : empty) {
+        kept.insert(kept.end(), bytes + from, bytes + at);
+        from = at + 12;
+    }
+    kept.insert(kept.end(), bytes + from, bytes + length);
+    return kept;
+}
+
 struct StbiFree {
     void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
 };
@@ -228,6 +263,11 @@ bool decoderCanTake(const unsigned char* bytes, std::size_t length) {
 bool decodeImage(const unsigned char* bytes, std::size_t length, DecodedImage& image) {
     if (!decoderCanTake(bytes, length))
         return false;
+    const std::vector<unsigned char> kept = withoutEmptyLeadingIdat(bytes, length);
+    if (!kept.empty()) {
+        bytes = kept.data();
+        length = kept.size();
+    }
     int width = 0;
     int height = 0;
     int components = 0;

@@ -161,6 +161,19 @@ TEST(ImageDecoder, RefusesPngChunksLongerThanTheFile) {
     EXPECT_EQ(pixelsOf(image), flippedRows(pixels, 8, 8, 3));
 }
 
+// An empty IDAT chunk is legal, and stb_image copies its nothing into a buffer it has not made
+// yet (a null pointer); the decoder gets the file without such chunks and reads the same pixels.
+TEST(ImageDecoder, ReadsPngsWithEmptyDataChunksBeforeTheData) {
+    const Bytes pixels = patternPixels(8, 8, 3);
+    Bytes png = encodePng(8, 8, 3, pixels);
+    const Bytes emptyIdat{0, 0, 0, 0, 'I', 'D', 'A', 'T', 0x35, 0xAF, 0x06, 0x1E};
+    png.insert(png.begin() + 33, emptyIdat.begin(), emptyIdat.end()); // right after the header
+    png.insert(png.begin() + 33, emptyIdat.begin(), emptyIdat.end());
+    DecodedImage image;
+    ASSERT_TRUE(decode(png, image));
+    EXPECT_EQ(pixelsOf(image), flippedRows(pixels, 8, 8, 3));
+}
+
 // Debian's stb_image writes past its tables when a Huffman table declares more than 256 codes;
 // such files are refused before it sees them, wherever the table sits.
 TEST(ImageDecoder, RefusesHuffmanTablesWithMoreThan256Codes) {
