@@ -1,5 +1,6 @@
 #include "resources/ImageDecoder.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -221,29 +222,31 @@ bool pngChunksFit(const unsigned char* bytes, std::size_t length) {
 // result is empty when there is none to leave out.
 std::vector<unsigned char> withoutEmptyLeadingIdat(const unsigned char* bytes, std::size_t length) {
     static const unsigned char signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
-    std::vector<std::size_t> empty; // offsets of the chunks to leave out, 12 bytes each
+    std::vector<std::pair<std::size_t, std::size_t>> empty; // the chunks to leave out
     if (length < 8 || std::memcmp(bytes, signature, 8) != 0)
         return {};
-    for (std::size_t at = 8; length - at >= 12;) {
+    for (std::size_t at = 8; length - at >= 8;) {
         const std::uint32_t size = static_cast<std::uint32_t>(bytes[at]) << 24 |
                                    static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
                                    static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
         const bool idat = std::memcmp(bytes + at + 4, "IDAT", 4) == 0;
         if ((idat && size != 0) || std::memcmp(bytes + at + 4, "IEND", 4) == 0 ||
-            size > length - at - 12)
+            size > length - at - 8)
             break;
+        // The checksum may be cut short by the end of the file.
+        const std::size_t end = at + 8 + size + std::min<std::size_t>(4, length - at - 8 - size);
         if (idat)
-            empty.push_back(at);
-        at += 12 + size;
+            empty.emplace_back(at, end);
+        at = end;
     }
     if (empty.empty())
         return {};
     std::vector<unsigned char> kept;
-    kept.reserve(length - 12 * empty.size());
+    kept.reserve(length);
     std::size_t from = 0;
-    for (const std::size_t at : empty) {
-        kept.insert(kept.end(), bytes + from, bytes + at);
-        from = at + 12;
+    for (const auto& chunk : empty) {
+        kept.insert(kept.end(), bytes + from, bytes + chunk.first);
+        from = chunk.second;
     }
     kept.insert(kept.end(), bytes + from, bytes + length);
     return kept;
