@@ -92,30 +92,40 @@ find_window() { # name, seconds
 }
 
 echo "demo: starting show.exe"
-WINEDEBUG=warn+seh wine "$show" 2>"$dir/show.log" &
+# With PulseAudio's default buffer for Wine's stream, the null sink ran dry in bursts every few
+# seconds (tens of milliseconds of silence a few times in a row), whatever the CPU priorities;
+# with 60 ms the recordings held at most a gap or two that the sound check allows.
+PULSE_LATENCY_MSEC=60 WINEDEBUG=warn+seh wine "$show" 2>"$dir/show.log" &
 show_pid=$!
 pids+=("$show_pid")
 dialog=$(find_window Intro 60) || { echo "demo: no \"Intro\" dialog" >&2; exit 1; }
 eval "$(xdotool getwindowgeometry --shell "$dialog")"
-xdotool mousemove $((X + WIDTH / 2)) $((Y + 4)) click 1
-echo "demo: pressing \"Demo\" on the launcher's defaults"
-xdotool key Return
-window=$(find_window OpenGL 60) || { echo "demo: the show opened no window" >&2; exit 1; }
+# A click between "Demo" and "Die" gives the dialog the keyboard; on the caption it begins a move,
+# and a Return just after that was seen to end the launcher as if the user had left.
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 12)) click 1
 
-# Recording starts as soon as the window exists; the show's first frame (the window stays black
-# while the content loads) is found afterwards and both streams are cut there, so picture and
-# sound stay in step whatever the start-up took.
+# Recording starts while the dialog is up, so that it holds the music's start however quickly the
+# show loads. The screen then goes black when the dialog closes and stays so while the content
+# loads; the show's first frame ends that first stretch of black.
 echo "demo: recording ${seconds} s of picture and sound (and the start-up before them)"
 ffmpeg -loglevel error -y -thread_queue_size 1024 -f x11grab -draw_mouse 0 -framerate 30 \
     -video_size "$size" -i "$DISPLAY" -thread_queue_size 1024 -f pulse -i demo.monitor \
-    -t "$((seconds + 15))" -c:v libx264 -preset ultrafast -qp 0 -c:a pcm_s16le \
-    "$dir/raw.mkv" </dev/null
+    -t "$((seconds + 20))" -c:v libx264 -preset ultrafast -qp 0 -c:a pcm_s16le \
+    "$dir/raw.mkv" </dev/null &
+recorder=$!
+pids+=("$recorder")
+for _ in $(seq 100); do [ -s "$dir/raw.mkv" ] && break; sleep 0.1; done
+sleep 1
+echo "demo: pressing \"Demo\" on the launcher's defaults"
+xdotool key Return
+window=$(find_window OpenGL 60) || { echo "demo: the show opened no window" >&2; exit 1; }
+wait "$recorder" || true
 xdotool key Escape
 wait "$show_pid" && status=0 || status=$?
 echo "demo: Escape ended the show with exit code $status"
 
 first=$(ffmpeg -i "$dir/raw.mkv" -an -vf "blackdetect=d=0.03:pix_th=0.02" -f null - 2>&1 |
-    awk -F'black_end:' '/black_start:0 /{split($2, a, " "); print a[1]; exit}')
+    awk -F'black_end:' '/black_start:/{split($2, a, " "); print a[1]; exit}')
 first=${first:-0}
 echo "demo: the show's first frame is at ${first} s of the raw recording"
 
