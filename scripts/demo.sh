@@ -94,8 +94,8 @@ find_window() { # name, seconds
 echo "demo: starting show.exe"
 # With PulseAudio's default buffer for Wine's stream, the null sink ran dry in bursts every few
 # seconds (tens of milliseconds of silence a few times in a row), whatever the CPU priorities;
-# with 60 ms the recordings held at most a gap or two that the sound check allows.
-PULSE_LATENCY_MSEC=60 WINEDEBUG=warn+seh wine "$show" 2>"$dir/show.log" &
+# 60 ms of buffer still left a few such gaps, 200 ms none.
+PULSE_LATENCY_MSEC=200 WINEDEBUG=warn+seh wine "$show" 2>"$dir/show.log" &
 show_pid=$!
 pids+=("$show_pid")
 dialog=$(find_window Intro 60) || { echo "demo: no \"Intro\" dialog" >&2; exit 1; }
