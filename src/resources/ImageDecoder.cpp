@@ -194,17 +194,25 @@ bool jpegTablesFit(const unsigned char* bytes, std::size_t length) {
     }
 }
 
+bool isPng(const unsigned char* bytes, std::size_t length) {
+    static const unsigned char signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+    return length >= 8 && std::memcmp(bytes, signature, 8) == 0;
+}
+
+// A PNG chunk's data length, big-endian in its first four bytes.
+std::uint32_t pngChunkLength(const unsigned char* chunk) {
+    return static_cast<std::uint32_t>(chunk[0]) << 24 | static_cast<std::uint32_t>(chunk[1]) << 16 |
+           static_cast<std::uint32_t>(chunk[2]) << 8 | chunk[3];
+}
+
 // False when a PNG chunk before the end chunk claims more bytes than the file holds: the decoder
 // would reserve that much memory (up to 2 GiB for a 50-byte file) before finding the data short.
 bool pngChunksFit(const unsigned char* bytes, std::size_t length) {
-    static const unsigned char signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
-    if (length < 8 || std::memcmp(bytes, signature, 8) != 0)
+    if (!isPng(bytes, length))
         return true; // not a PNG to stb_image
     std::size_t at = 8;
     while (length - at >= 8) {
-        const std::uint32_t size = static_cast<std::uint32_t>(bytes[at]) << 24 |
-                                   static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
-                                   static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+        const std::uint32_t size = pngChunkLength(bytes + at);
         if (std::memcmp(bytes + at + 4, "IEND", 4) == 0)
             return true;
         at += 8;
@@ -221,14 +229,11 @@ bool pngChunksFit(const unsigned char* bytes, std::size_t length) {
 // behaviour. Such chunks carry nothing, so the decoder gets a copy of the file without them; the
 // result is empty when there is none to leave out.
 std::vector<unsigned char> withoutEmptyLeadingIdat(const unsigned char* bytes, std::size_t length) {
-    static const unsigned char signature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
-    std::vector<std::pair<std::size_t, std::size_t>> empty; // the chunks to leave out
-    if (length < 8 || std::memcmp(bytes, signature, 8) != 0)
+    if (!isPng(bytes, length))
         return {};
+    std::vector<std::pair<std::size_t, std::size_t>> empty; // the chunks to leave out
     for (std::size_t at = 8; length - at >= 8;) {
-        const std::uint32_t size = static_cast<std::uint32_t>(bytes[at]) << 24 |
-                                   static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
-                                   static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+        const std::uint32_t size = pngChunkLength(bytes + at);
         const bool idat = std::memcmp(bytes + at + 4, "IDAT", 4) == 0;
         if ((idat && size != 0) || std::memcmp(bytes + at + 4, "IEND", 4) == 0 ||
             size > length - at - 8)

@@ -5,6 +5,8 @@
 #include "render/ScreenQuad.h"
 #include "scenes/TunnelScene.h"
 
+#include <algorithm>
+
 namespace {
 
 void createQuarterTarget(Framebuffer& framebuffer, Texture& texture, GLsizei width,
@@ -39,6 +41,16 @@ bool TunnelScene::initPostProcessing() {
     const GLsizei height = application->settings.height >> 2;
     createQuarterTarget(blurFramebufferA, blurTextureA, width, height);
     createQuarterTarget(blurFramebufferB, blurTextureB, width, height);
+
+    // How far the glow spreads from the cubes, in quarter-size texels: the contrast tap within
+    // its own texel, two per blur pass in each direction, one for the bilinear stretch back to
+    // full size; 12 leaves room for the rounding of the quarter size. A texel spans up to
+    // ceil(full / quarter) render pixels.
+    const int full[2] = {application->settings.width, application->settings.height};
+    const int quarter[2] = {std::max<int>(width, 1), std::max<int>(height, 1)};
+    const int texel =
+        std::max((full[0] + quarter[0] - 1) / quarter[0], (full[1] + quarter[1] - 1) / quarter[1]);
+    glowReach = 12 * texel;
     return true;
 }
 

@@ -4,7 +4,6 @@
 #include "render/ScreenQuad.h"
 #include "scenes/Choreography.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -129,14 +128,8 @@ void TunnelScene::update(double time) {
 
     CubeInstance instances[2];
     cubeInstances(t, instances);
-    // How far the glow spreads from the cubes, in quarter-size texels: the contrast tap within
-    // its own texel, two per blur pass in each direction, one for the bilinear stretch back to
-    // full size; 12 leaves room for the rounding of the quarter size.
-    const int width = application->settings.width;
-    const int height = application->settings.height;
-    const int texel = std::max((width + (width >> 2) - 1) / std::max(width >> 2, 1),
-                               (height + (height >> 2) - 1) / std::max(height >> 2, 1));
-    glowBoxed = glowBounds(viewProjection, instances, width, height, 12 * texel, glowBox);
+    glowBoxed = glowBounds(viewProjection, instances, application->settings.width,
+                           application->settings.height, glowReach, glowBox);
     static_assert(sizeof instances == 2 * instanceBytes, "two 128-byte instance records");
     glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer.name());
     fillMapped(GL_ARRAY_BUFFER, instances, sizeof instances);

@@ -57,6 +57,7 @@ class TunnelScene final : public Scene {
     // pass the scissor saves. Set by update() for the next render().
     PixelBox glowBox;
     bool glowBoxed = false;
+    int glowReach = 0; // render pixels, from the quarter size
 
     // Uniform locations, looked up once after each program is built.
     GLint timeLocation = -1;
