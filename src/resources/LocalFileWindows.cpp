@@ -1,5 +1,6 @@
 #include "resources/LocalFileNative.h"
 
+#include <vector>
 #include <windows.h>
 
 namespace {
@@ -85,17 +86,29 @@ class LocalFileSystemFile final : public File {
 const char16_t localfile::separator = u'\\';
 
 void localfile::enterExecutableDirectory() {
-    char path[2048];
-    const DWORD length = GetModuleFileNameA(GetModuleHandleW(nullptr), path, sizeof path);
-    path[length < sizeof path ? length : sizeof path - 1] = '\0';
-    char* lastBackslash = nullptr;
-    for (char* c = path; *c != '\0'; ++c)
-        if (*c == '\\')
+    // Wide calls: an ANSI query turns every character outside the code page into "?", and the
+    // change of directory then fails for folders named in other scripts. The buffer grows for
+    // paths past MAX_PATH, which long-path-aware processes may have.
+    std::vector<wchar_t> path(2048);
+    DWORD length = 0;
+    for (;;) {
+        length = GetModuleFileNameW(GetModuleHandleW(nullptr), path.data(),
+                                    static_cast<DWORD>(path.size()));
+        if (length < path.size() || path.size() >= 32768)
+            break;
+        path.resize(path.size() * 2);
+    }
+    if (length >= path.size())
+        length = static_cast<DWORD>(path.size() - 1);
+    path[length] = L'\0';
+    wchar_t* lastBackslash = nullptr;
+    for (wchar_t* c = path.data(); *c != L'\0'; ++c)
+        if (*c == L'\\')
             lastBackslash = c;
     if (lastBackslash == nullptr)
         return;
-    *lastBackslash = '\0';
-    SetCurrentDirectoryA(path);
+    *lastBackslash = L'\0';
+    SetCurrentDirectoryW(path.data());
 }
 
 bool localfile::isPresent(const WideString& path) {
