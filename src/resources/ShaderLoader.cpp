@@ -14,23 +14,31 @@ namespace {
 // The GL info logs are fetched into buffers of this size: longer logs are cut.
 constexpr GLsizei infoLogSize = 4096;
 
-// The whole file as text. A missing file has been logged by the file system; a failed read is
-// not logged.
+// The whole file as text, without the UTF-8 byte-order mark that Windows editors put first
+// (the GLSL preprocessor rejects it). A missing file has been logged by the file system.
 bool readSource(FileSystem& fileSystem, const char* path, ByteString& source) {
     IntrusivePointer<File> file;
     if (!fileSystem.open(path, file))
         return false;
     const std::uint32_t size = file->size();
+    std::unique_ptr<char[]> buffer;
     // glShaderSource takes an int length; no real shader comes near this.
-    if (size >= INT32_MAX)
+    if (size < INT32_MAX) {
+        buffer.reset(new char[size + 1]);
+        if (!file->readFully(size, buffer.get()))
+            buffer.reset();
+    }
+    if (buffer == nullptr) {
+        g_logger->write(LogFile,
+                        formatString("Unable to read data from shader file: %s", path).c_str());
         return false;
-    std::unique_ptr<char[]> buffer(new char[size + 1]);
-    if (!file->readFully(size, buffer.get()))
-        return false;
+    }
     buffer[size] = '\0';
+    const std::uint32_t skip =
+        size >= 3 && std::memcmp(buffer.get(), "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
     // Constructed, not assigned: assigning an empty range to an empty ByteString would write
     // its terminator into the shared read-only empty block.
-    source = ByteString(buffer.get(), buffer.get() + size);
+    source = ByteString(buffer.get() + skip, buffer.get() + size);
     file->close();
     return true;
 }
@@ -103,5 +111,11 @@ bool ShaderLoader::buildProgram(const char* vertexPath, const char* fragmentPath
                         formatString("Error compiling fragment shader: %s", fragmentPath).c_str());
         return false;
     }
-    return linkProgram(program, shaders.vertex, shaders.fragment);
+    if (!linkProgram(program, shaders.vertex, shaders.fragment)) {
+        g_logger->write(
+            LogGpuObject,
+            formatString("Error linking shader program: %s, %s", vertexPath, fragmentPath).c_str());
+        return false;
+    }
+    return true;
 }

@@ -114,13 +114,13 @@ TEST_F(LoaderInput, AMissingShaderFileIsOnlyNotFound) {
     EXPECT_EQ(program.name(), 0u);
 }
 
-TEST_F(LoaderInput, AnUnreadableShaderFailsSilently) {
+TEST_F(LoaderInput, AnUnreadableShaderIsReportedAsSuch) {
     scratch.write("Shaders/simple.vsh", std::string("void main() {}"));
     files->mount(new FailingReadProvider("Shaders/simple.fsh"));
     ShaderLoader loader(files);
     ShaderProgram program;
     EXPECT_FALSE(loader.buildProgram("Shaders/simple.vsh", "Shaders/simple.fsh", program));
-    EXPECT_TRUE(log.lines().empty());
+    EXPECT_EQ(log.lines(), level3({"Unable to read data from shader file: Shaders/simple.fsh"}));
     EXPECT_EQ(program.name(), 0u);
 }
 

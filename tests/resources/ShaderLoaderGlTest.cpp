@@ -40,6 +40,9 @@ class ShaderBuilding : public GlFixture {
         scratch.write("Shaders/nomain.fsh", std::string(noMainSource));
         scratch.write("Shaders/empty.vsh", std::string());
         scratch.write("Shaders/empty.fsh", std::string());
+        // As Notepad saves them: a UTF-8 byte-order mark first.
+        scratch.write("Shaders/bom.vsh", "\xEF\xBB\xBF" + std::string(vertexSource));
+        scratch.write("Shaders/bom.fsh", "\xEF\xBB\xBF" + std::string(fragmentSource));
     }
 
     static bool linked(GLuint program) {
@@ -75,6 +78,10 @@ TEST_F(ShaderBuilding, BuildsALinkedProgramAndNoShaderOutlivesTheBuild) {
     EXPECT_EQ(glGetAttribLocation(program.name(), "position"), 0);
     EXPECT_EQ(glGetAttribLocation(program.name(), "texCoord"), 1);
     EXPECT_NE(glGetUniformLocation(program.name(), "tex"), -1);
+
+    ShaderProgram marked;
+    EXPECT_TRUE(loader->buildProgram("Shaders/bom.vsh", "Shaders/bom.fsh", marked));
+    EXPECT_TRUE(log.lines().empty());
 }
 
 TEST_F(ShaderBuilding, AVertexStageThatDoesNotCompileIsLoggedAndStopsTheBuild) {
@@ -109,9 +116,11 @@ TEST_F(ShaderBuilding, AnEmptySourceReadsButDoesNotCompile) {
 TEST_F(ShaderBuilding, AFailedLinkLogsTheProgramLogAndKeepsTheUnlinkedProgram) {
     ShaderProgram program;
     EXPECT_FALSE(loader->buildProgram("Shaders/simple.vsh", "Shaders/nomain.fsh", program));
-    ASSERT_EQ(log.lines().size(), 1u);
+    ASSERT_EQ(log.lines().size(), 2u);
     EXPECT_EQ(log.lines()[0].level, 4);
     EXPECT_FALSE(log.lines()[0].text.empty());
+    EXPECT_EQ(log.lines()[1],
+              (LogLine{4, "Error linking shader program: Shaders/simple.vsh, Shaders/nomain.fsh"}));
     EXPECT_NE(program.name(), 0u);
     EXPECT_TRUE(glIsProgram(program.name()));
     EXPECT_FALSE(linked(program.name()));
