@@ -1,5 +1,8 @@
 #include "audio/MusicPlayer.h"
 
+#include "diagnostics/Format.h"
+#include "diagnostics/Logger.h"
+
 #include <cstring>
 #include <process.h>
 
@@ -18,6 +21,18 @@ template <class T> void release(T*& object) {
     if (object != nullptr)
         object->Release();
     object = nullptr;
+}
+
+// KSDATAFORMAT_SUBTYPE_PCM, spelt out: MinGW defines it only in a library of GUIDs.
+constexpr GUID pcmSubFormat = {
+    0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// The step of opening that failed and the HRESULT it gave, e.g. DSERR_NODRIVER (0x88780078)
+// when there is no sound device. open runs on the main thread, so it may log.
+bool refuse(const char* step, HRESULT result) {
+    g_logger->write(LogPlatform,
+                    formatString("%s (0x%08X)", step, static_cast<unsigned>(result)).c_str());
+    return false;
 }
 
 void closeHandle(HANDLE& handle) {
@@ -76,23 +91,28 @@ bool MusicPlayer::open(IntrusivePointer<FileSystem> fileSystem, HWND window) {
     sampleRate = stream.sampleRate();
     channels = static_cast<std::uint8_t>(stream.channels());
 
-    if (FAILED(createDevice(nullptr, &device, nullptr))) {
+    HRESULT result = createDevice(nullptr, &device, nullptr);
+    if (FAILED(result)) {
         device = nullptr;
-        return false;
+        return refuse("Unable to create the DirectSound device", result);
     }
-    if (FAILED(device->SetCooperativeLevel(window, DSSCL_PRIORITY)))
-        return false;
+    result = device->SetCooperativeLevel(window, DSSCL_PRIORITY);
+    if (FAILED(result))
+        return refuse("Unable to set the DirectSound cooperative level", result);
 
     DSBUFFERDESC primary{};
     primary.dwSize = sizeof primary;
     primary.dwFlags = DSBCAPS_PRIMARYBUFFER;
     primary.guid3DAlgorithm = GUID_NULL;
-    if (FAILED(device->CreateSoundBuffer(&primary, &primaryBuffer, nullptr))) {
+    result = device->CreateSoundBuffer(&primary, &primaryBuffer, nullptr);
+    if (FAILED(result)) {
         primaryBuffer = nullptr;
-        return false;
+        return refuse("Unable to create the primary sound buffer", result);
     }
 
-    WAVEFORMATEX format{};
+    // Plain PCM for mono and stereo; more channels need the speakers named, or Windows guesses.
+    WAVEFORMATEXTENSIBLE wave{};
+    WAVEFORMATEX& format = wave.Format;
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = channels;
     format.nSamplesPerSec = sampleRate;
@@ -100,9 +120,17 @@ bool MusicPlayer::open(IntrusivePointer<FileSystem> fileSystem, HWND window) {
     format.nBlockAlign = static_cast<WORD>(channels * 2);
     format.nAvgBytesPerSec = sampleRate * format.nBlockAlign;
     format.cbSize = 0;
+    if (channels > 2) {
+        format.wFormatTag = WAVE_FORMAT_EXTENSIBLE;
+        format.cbSize = sizeof wave - sizeof format;
+        wave.Samples.wValidBitsPerSample = 16;
+        wave.dwChannelMask = MusicStream::speakerMask(channels);
+        wave.SubFormat = pcmSubFormat;
+    }
     bytesPerFrame = format.nBlockAlign;
-    if (FAILED(primaryBuffer->SetFormat(&format)))
-        return false;
+    result = primaryBuffer->SetFormat(&format);
+    if (FAILED(result))
+        return refuse("Unable to set the primary sound buffer's format", result);
 
     bufferBytes = sampleRate * MusicStream::ringSeconds * bytesPerFrame;
     DSBUFFERDESC secondary{};
@@ -113,9 +141,10 @@ bool MusicPlayer::open(IntrusivePointer<FileSystem> fileSystem, HWND window) {
     secondary.dwBufferBytes = bufferBytes;
     secondary.lpwfxFormat = &format;
     secondary.guid3DAlgorithm = GUID_NULL;
-    if (FAILED(device->CreateSoundBuffer(&secondary, &secondaryBuffer, nullptr))) {
+    result = device->CreateSoundBuffer(&secondary, &secondaryBuffer, nullptr);
+    if (FAILED(result)) {
         secondaryBuffer = nullptr;
-        return false;
+        return refuse("Unable to create the secondary sound buffer", result);
     }
 
     // The first three seconds go straight into the buffer, the next three into the ring. A
@@ -123,9 +152,10 @@ bool MusicPlayer::open(IntrusivePointer<FileSystem> fileSystem, HWND window) {
     void* region = nullptr;
     void* unused = nullptr;
     DWORD regionBytes = 0, unusedBytes = 0;
-    if (FAILED(secondaryBuffer->Lock(0, 0, &region, &regionBytes, &unused, &unusedBytes,
-                                     DSBLOCK_ENTIREBUFFER)))
-        return false;
+    result = secondaryBuffer->Lock(0, 0, &region, &regionBytes, &unused, &unusedBytes,
+                                   DSBLOCK_ENTIREBUFFER);
+    if (FAILED(result))
+        return refuse("Unable to lock the secondary sound buffer", result);
     const DWORD frames = regionBytes / bytesPerFrame;
     stream.decodeFrames(region, frames);
     std::memset(static_cast<std::uint8_t*>(region) + frames * bytesPerFrame, 0,

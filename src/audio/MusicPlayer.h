@@ -9,6 +9,8 @@
 #include <windows.h>
 // Order matters: the wave format types are not in the lean windows.h.
 #include <mmsystem.h>
+// WAVEFORMATEXTENSIBLE, for tracks of more than two channels.
+#include <mmreg.h>
 
 #include <dsound.h>
 
@@ -33,8 +35,9 @@ class MusicPlayer {
 
     // Reads the whole track, opens the default device with window as its cooperative window,
     // primes the sound buffer with the first three seconds and the ring with the next three.
-    // False at the first failing step, with no message of its own (a missing track is logged by
-    // the file system); what was created is released by the destructor.
+    // False at the first failing step: the stream logs a track it cannot use, and each
+    // DirectSound step that fails writes a line naming it and its HRESULT. What was created is
+    // released by the destructor.
     bool open(IntrusivePointer<FileSystem> fileSystem, HWND window);
     // Starts feederProc on a new thread, keeps its handle in thread, then plays the buffer
     // looping. False (and no sound) when open did not succeed or the thread cannot start.

@@ -13,6 +13,41 @@
 
 namespace {
 
+// Where each channel of a Windows wave frame (speakers in the order of their SPEAKER_* bits)
+// comes from in a Vorbis frame, for 1 to 8 channels: Vorbis puts the centre between the fronts
+// and the LFE last.
+constexpr std::uint8_t waveFromVorbis[MusicStream::maximumChannels + 1]
+                                     [MusicStream::maximumChannels] = {
+                                         {},
+                                         {0},
+                                         {0, 1},
+                                         {0, 2, 1},
+                                         {0, 1, 2, 3},
+                                         {0, 2, 1, 3, 4},
+                                         {0, 2, 1, 5, 3, 4},
+                                         {0, 2, 1, 6, 5, 3, 4},
+                                         {0, 2, 1, 7, 5, 6, 3, 4},
+};
+
+// The speakers of those channels: mono is the centre; 3.0; quad; 5.0; 5.1; 6.1 (back centre and
+// sides); 7.1 (backs and sides).
+constexpr std::uint32_t speakerMasks[MusicStream::maximumChannels + 1] = {
+    0, 0x4, 0x3, 0x7, 0x33, 0x37, 0x3F, 0x70F, 0x63F};
+
+void toWaveOrder(std::int16_t* frames, std::uint32_t count, std::uint32_t channels) {
+    // Mono, stereo and quad are in the same order in both.
+    if (channels < 3 || channels == 4 || channels > MusicStream::maximumChannels)
+        return;
+    const std::uint8_t* from = waveFromVorbis[channels];
+    std::int16_t vorbis[MusicStream::maximumChannels];
+    for (std::int16_t* frame = frames; frame != frames + std::size_t(count) * channels;
+         frame += channels) {
+        std::memcpy(vorbis, frame, channels * sizeof *frame);
+        for (std::uint32_t c = 0; c < channels; ++c)
+            frame[c] = vorbis[from[c]];
+    }
+}
+
 // open runs on the main thread only; the feeder never gets here, so it never logs.
 bool refuse(const char* format, const char* path) {
     g_logger->write(LogFile, formatString(format, path).c_str());
@@ -55,6 +90,10 @@ bool MusicStream::open(IntrusivePointer<FileSystem> fileSystem, const char* path
     return true;
 }
 
+std::uint32_t MusicStream::speakerMask(std::uint32_t channels) {
+    return channels <= maximumChannels ? speakerMasks[channels] : 0;
+}
+
 void MusicStream::close() {
     if (decoder_ != nullptr)
         stb_vorbis_close(decoder_);
@@ -76,8 +115,10 @@ std::uint32_t MusicStream::decode(std::int16_t* destination, std::uint32_t frame
         const int got = stb_vorbis_get_samples_short_interleaved(
             decoder_, static_cast<int>(channels_), destination + std::size_t(delivered) * channels_,
             static_cast<int>(asked * channels_));
-        const std::uint32_t gotFrames = got > 0 ? static_cast<std::uint32_t>(got) : 0;
-        delivered += std::min(gotFrames, asked);
+        const std::uint32_t gotFrames =
+            std::min(got > 0 ? static_cast<std::uint32_t>(got) : 0, asked);
+        toWaveOrder(destination + std::size_t(delivered) * channels_, gotFrames, channels_);
+        delivered += gotFrames;
         if (gotFrames < asked)
             ended_ = true;
     }

@@ -9,9 +9,9 @@
 struct stb_vorbis;
 
 // The music track, read whole into memory and decoded ahead into a ring of three seconds of
-// frames (one 16-bit sample per channel, interleaved), so that decoding and copying into the
-// sound buffer are separate steps. Past the end of the track, or past damage in the file, it
-// yields silence for ever.
+// frames (one 16-bit sample per channel, interleaved, in the order of a Windows wave buffer), so
+// that decoding and copying into the sound buffer are separate steps. Past the end of the track, or
+// past damage in the file, it yields silence for ever.
 class MusicStream {
   public:
     MusicStream() = default;
@@ -45,6 +45,9 @@ class MusicStream {
     std::uint32_t readPosition() const { return readPosition_; }
     // The decoder has delivered its last frame; everything after is silence.
     bool ended() const { return ended_; }
+
+    // The speakers (SPEAKER_* bits) of the frames' channels, in their order, for 1 to 8 channels.
+    static std::uint32_t speakerMask(std::uint32_t channels);
 
     // Streams outside these bounds are refused: they would make absurd allocations.
     static constexpr std::uint32_t minimumSampleRate = 8000;

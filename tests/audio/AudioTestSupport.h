@@ -15,6 +15,7 @@ using Bytes = std::vector<std::uint8_t>;
 // The fixtures of tests/audio/data, built into the test programs.
 const Bytes& stereoOgg();
 const Bytes& monoOgg();
+const Bytes& surroundOgg();
 
 // A file held in memory; reads can be made to fail.
 class MemoryFile final : public File {

@@ -1,10 +1,17 @@
 #include "FakeDirectSound.h"
 
+#include <algorithm>
 #include <cstring>
 
 FakeSound* FakeSound::current = nullptr;
 
 namespace {
+
+void copyFormat(const WAVEFORMATEX& format, WAVEFORMATEXTENSIBLE& copy) {
+    copy = WAVEFORMATEXTENSIBLE{};
+    std::memcpy(&copy, &format,
+                sizeof format + std::min<std::size_t>(format.cbSize, sizeof copy - sizeof format));
+}
 
 class FakeBuffer final : public IDirectSoundBuffer {
   public:
@@ -75,7 +82,7 @@ class FakeBuffer final : public IDirectSoundBuffer {
     HRESULT STDMETHODCALLTYPE SetFormat(LPCWAVEFORMATEX format) override {
         if (!primary_)
             return DSERR_INVALIDCALL;
-        sound_.primaryFormat = *format;
+        copyFormat(*format, sound_.primaryFormat);
         return sound_.failAt == FakeSound::Format ? DSERR_BADFORMAT : DS_OK;
     }
     HRESULT STDMETHODCALLTYPE SetVolume(LONG) override { return E_NOTIMPL; }
@@ -130,7 +137,7 @@ class FakeDevice final : public IDirectSound8 {
         } else {
             sound_.secondaryDescription = *description;
             if (description->lpwfxFormat != nullptr)
-                sound_.secondaryFormat = *description->lpwfxFormat;
+                copyFormat(*description->lpwfxFormat, sound_.secondaryFormat);
             if (sound_.failAt == FakeSound::Secondary)
                 return DSERR_OUTOFMEMORY;
             sound_.memory.assign(description->dwBufferBytes, 0x5A);

@@ -17,8 +17,9 @@ struct FakeSound {
     DWORD cooperativeLevel = 0;
     DSBUFFERDESC primaryDescription{};
     DSBUFFERDESC secondaryDescription{};
-    WAVEFORMATEX primaryFormat{};
-    WAVEFORMATEX secondaryFormat{};
+    // Format.cbSize tells whether the rest was given.
+    WAVEFORMATEXTENSIBLE primaryFormat{};
+    WAVEFORMATEXTENSIBLE secondaryFormat{};
     std::vector<std::uint8_t> memory; // the secondary buffer, made full of 0x5A
     bool locked = false;
     DWORD playFlags = 0;

@@ -51,13 +51,13 @@ TEST_F(MusicPlayerOpen, DescribesTheBuffersAndPrimesThreeSecondsOfTheTrack) {
     EXPECT_EQ(sound.primaryDescription.dwBufferBytes, 0u);
     EXPECT_EQ(sound.primaryDescription.lpwfxFormat, nullptr);
     EXPECT_TRUE(IsEqualGUID(sound.primaryDescription.guid3DAlgorithm, GUID_NULL));
-    expectFormat(sound.primaryFormat, 2, 44100);
+    expectFormat(sound.primaryFormat.Format, 2, 44100);
 
     // Windows 7 and later (and Wine) get the true play position.
     EXPECT_EQ(sound.secondaryDescription.dwFlags, 0x18100u | DSBCAPS_TRUEPLAYPOSITION);
     EXPECT_EQ(sound.secondaryDescription.dwBufferBytes, 44100u * 3 * 4);
     EXPECT_TRUE(IsEqualGUID(sound.secondaryDescription.guid3DAlgorithm, GUID_NULL));
-    expectFormat(sound.secondaryFormat, 2, 44100);
+    expectFormat(sound.secondaryFormat.Format, 2, 44100);
     EXPECT_EQ(player->sampleRate, 44100u);
     EXPECT_EQ(player->channels, 2);
     EXPECT_EQ(player->bytesPerFrame, 4u);
@@ -80,7 +80,7 @@ TEST_F(MusicPlayerOpen, DescribesTheBuffersAndPrimesThreeSecondsOfTheTrack) {
 TEST_F(MusicPlayerOpen, AShortMonoTrackLeavesSilenceBehindIt) {
     const Decoded reference = decodeWhole(monoOgg());
     auto player = openPlayer(monoOgg());
-    expectFormat(sound.secondaryFormat, 1, 22050);
+    expectFormat(sound.secondaryFormat.Format, 1, 22050);
     EXPECT_EQ(player->bytesPerFrame, 2u);
     EXPECT_EQ(player->bufferBytes, 22050u * 3 * 2);
     ASSERT_EQ(sound.memory.size(), 22050u * 3 * 2);
@@ -91,19 +91,47 @@ TEST_F(MusicPlayerOpen, AShortMonoTrackLeavesSilenceBehindIt) {
         ASSERT_EQ(sound.memory[i], 0) << "byte " << i;
 }
 
+TEST_F(MusicPlayerOpen, A51TrackNamesItsSpeakersAndReachesThemInWindowsOrder) {
+    const Decoded reference = decodeWhole(surroundOgg());
+    ASSERT_EQ(reference.channels, 6);
+    auto player = openPlayer(surroundOgg());
+    for (const WAVEFORMATEXTENSIBLE* format : {&sound.primaryFormat, &sound.secondaryFormat}) {
+        EXPECT_EQ(format->Format.wFormatTag, WAVE_FORMAT_EXTENSIBLE);
+        EXPECT_EQ(format->Format.nBlockAlign, 12);
+        EXPECT_EQ(format->Format.cbSize, 22);
+        EXPECT_EQ(format->Samples.wValidBitsPerSample, 16);
+        EXPECT_EQ(format->dwChannelMask, 0x3Fu);
+        EXPECT_EQ(format->SubFormat.Data1, DWORD(WAVE_FORMAT_PCM));
+    }
+    // Vorbis has front left, centre, front right, back left, back right, LFE.
+    const int vorbisChannel[6] = {0, 2, 1, 5, 3, 4};
+    const auto* played = reinterpret_cast<const std::int16_t*>(sound.memory.data());
+    for (std::size_t frame = 0; frame < reference.frames(); ++frame)
+        for (int c = 0; c < 6; ++c)
+            ASSERT_EQ(played[frame * 6 + c], reference.samples[frame * 6 + vorbisChannel[c]])
+                << "frame " << frame << ", speaker " << c;
+}
+
 TEST_F(MusicPlayerOpen, AFailedStepReleasesExactlyWhatWasMade) {
     struct Case {
         FakeSound::Step step;
         int devices, primaries, secondaries;
+        const char* line;
     };
     const Case cases[] = {
-        {FakeSound::Create, 0, 0, 0},    {FakeSound::Cooperate, 1, 0, 0},
-        {FakeSound::Primary, 1, 0, 0},   {FakeSound::Format, 1, 1, 0},
-        {FakeSound::Secondary, 1, 1, 0}, {FakeSound::Lock, 1, 1, 1},
+        {FakeSound::Create, 0, 0, 0, "Unable to create the DirectSound device (0x88780078)"},
+        {FakeSound::Cooperate, 1, 0, 0,
+         "Unable to set the DirectSound cooperative level (0x80070057)"},
+        {FakeSound::Primary, 1, 0, 0, "Unable to create the primary sound buffer (0x8007000E)"},
+        {FakeSound::Format, 1, 1, 0,
+         "Unable to set the primary sound buffer's format (0x88780064)"},
+        {FakeSound::Secondary, 1, 1, 0, "Unable to create the secondary sound buffer (0x8007000E)"},
+        {FakeSound::Lock, 1, 1, 1, "Unable to lock the secondary sound buffer (0x88780096)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.step));
         sound = FakeSound();
+        logger.clear();
         sound.failAt = c.step;
         auto player = openPlayer(stereoOgg(), false);
         EXPECT_EQ(sound.devicesMade, c.devices);
@@ -117,8 +145,8 @@ TEST_F(MusicPlayerOpen, AFailedStepReleasesExactlyWhatWasMade) {
         EXPECT_EQ(sound.devicesAlive, 0);
         EXPECT_EQ(sound.primariesAlive, 0);
         EXPECT_EQ(sound.secondariesAlive, 0);
+        EXPECT_EQ(logger.lines(), (std::vector<LogLine>{{4, c.line}}));
     }
-    EXPECT_TRUE(logger.lines().empty());
 }
 
 TEST_F(MusicPlayerOpen, AMissingTrackFailsBeforeTheDevice) {
