@@ -4,6 +4,13 @@
 #include <commctrl.h>
 #include <windows.h>
 
+// Read by the drivers of laptops with switchable graphics from the executable's exports: non-zero
+// runs the show on the discrete GPU rather than the integrated one.
+extern "C" {
+__declspec(dllexport) DWORD NvOptimusEnablement = 1;
+__declspec(dllexport) DWORD AmdPowerXpressRequestHighPerformance = 1;
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitCommonControls();
     g_logger = new WindowsDebugLogger;
