@@ -26,6 +26,10 @@ stop() {
         pid=$(cat "$dir/x.pid")
         kill "$pid" 2>/dev/null || true
         for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        if kill -0 "$pid" 2>/dev/null; then
+            echo "wine-env.sh: the X server (pid $pid) did not end within 5 s; killed" >&2
+            kill -KILL "$pid" 2>/dev/null || true
+        fi
         rm -f "$dir/x.pid"
     fi
 }
@@ -96,22 +100,30 @@ start)
     fi
     echo $! >"$dir/x.pid"
     echo ":$n" >"$dir/display"
+    up=no
     for _ in $(seq 100); do
-        DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && break
-        kill -0 "$(cat "$dir/x.pid")" 2>/dev/null || { cat "$dir/x.log" >&2; exit 1; }
+        DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && { up=yes; break; }
+        kill -0 "$(cat "$dir/x.pid")" 2>/dev/null || break
         sleep 0.1
     done
+    if [ $up = no ]; then
+        echo "wine-env.sh: the X server ($screen) on :$n did not come up within 10 s" >&2
+        cat "$dir/x.log" >&2
+        stop
+        exit 1
+    fi
 
     # ALSA's own configuration without its hook that loads /etc/asound.conf, ~/.asoundrc and the
     # conf.d folders, then a default device that lands in the file named by SHOW_SOUND_FILE (raw
-    # PCM as the device was opened).
+    # PCM as the device was opened). SHOW_SOUND_SLAVE puts another device behind the file than
+    # "null", e.g. a card that does not exist, for a machine without a usable sound device.
     awk 'skip == 0 && /^@hooks \[/ { skip = 1; next } skip == 1 { if (/^\]/) skip = 2; next } 1' \
         /usr/share/alsa/alsa.conf >"$dir/alsa.conf"
     cat >>"$dir/alsa.conf" <<CONF
 
 pcm.!default {
     type file
-    slave.pcm "null"
+    slave.pcm { @func getenv vars [ SHOW_SOUND_SLAVE ] default "null" }
     file { @func getenv vars [ SHOW_SOUND_FILE ] default "$dir/sound/default.raw" }
     format "raw"
 }
@@ -120,7 +132,11 @@ CONF
 
     run() { "$here/wine-run.sh" "$dir" "$@"; }
     # No Mono or Gecko installers, no crash dialogs that would wait for a click.
-    SHOW_WINEDLLOVERRIDES="mscoree,mshtml=" run wineboot -i >"$dir/wineboot.log" 2>&1
+    SHOW_WINEDLLOVERRIDES="mscoree,mshtml=" run wineboot -i >"$dir/wineboot.log" 2>&1 || {
+        echo "wine-env.sh: the Wine prefix did not come up (wineboot failed, see $dir/wineboot.log)" >&2
+        stop
+        exit 1
+    }
     run reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     # ALSA, never a sound server that happens to run in the session.
     run reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d alsa /f >/dev/null 2>&1

@@ -237,9 +237,10 @@ class Show:
     """show.exe (or exe) in the environment (or env_dir), on its display (or display), started
     directly or through the program and arguments in launcher."""
 
-    def __init__(self, exe=None, sound=None, env_dir=None, display=None, launcher=()):
+    def __init__(self, exe=None, sound=None, env_dir=None, display=None, launcher=(), cwd=None,
+                 extra_env=None):
         self.log = tempfile.TemporaryFile()
-        env = {"SHOW_WINEDEBUG": "warn+seh"}
+        env = {"SHOW_WINEDEBUG": "warn+seh", **(extra_env or {})}
         if sound:
             env["SHOW_SOUND_FILE"] = sound
         if display:
@@ -247,7 +248,7 @@ class Show:
         self.process = subprocess.Popen([ARGS.wine_run, env_dir or ARGS.env, *launcher,
                                          exe or ARGS.show],
                                         stdout=subprocess.DEVNULL, stderr=self.log,
-                                        env=dict(x_env(), **env))
+                                        env=dict(x_env(), **env), cwd=cwd)
 
     def running(self):
         return self.process.poll() is None
@@ -335,11 +336,11 @@ def driver_strings(messages, what):
 # --- the cases ------------------------------------------------------------------------------
 
 
-def windowed_show(exe=None, what="windowed"):
+def windowed_show(exe=None, what="windowed", cwd=None):
     sound = os.path.join(ARGS.work, what.replace(" ", "_") + ".raw")
     if os.path.exists(sound):
         os.remove(sound)
-    show = Show(exe=exe, sound=sound)
+    show = Show(exe=exe, sound=sound, cwd=cwd)
     try:
         if answer_launcher(show, WINDOWED) is None:
             return
@@ -506,8 +507,11 @@ def second_monitor():
             return
         for key in ["Tab"] * 7 + ["Down"]:  # the Display box, then the second display
             xdotool("key", key)
-        time.sleep(0.3)
-        lists = dialog_state()["lists"]
+        # The dialog rebuilds the other lists while it handles the change of display.
+        lists = poll(lambda: (lambda l: l if l[IDC_DISPLAY][0] == 1 else None)(
+            dialog_state()["lists"]), 10, 0.2)
+        if not check(lists is not None, "two monitors: the second display never got selected"):
+            return
         selected, items = lists[IDC_RESOLUTION]
         aspect = lists[IDC_ASPECT][1][lists[IDC_ASPECT][0]]
         print(f"two monitors: second display preselects {items[selected]}, aspect {aspect}; "
@@ -616,8 +620,9 @@ def high_dpi():
                 window = show.wait_for("OpenGL")
                 if not check(window is not None, f"{what}: no window"):
                     return
-                time.sleep(1)
-                windows, _ = probe()
+                windows = poll(lambda: [w for w in probe()[0] if w.get("visible") == "1"], 10)
+                if not check(windows is not None, f"{what}: the probe never saw the window"):
+                    return
                 print(f"{what}: {windows}", flush=True)
                 check(len(windows) == 1 and windows[0].get("client") == "1280x720",
                       f"{what}: the client area is not 1280 x 720 pixels: {windows}")
@@ -644,6 +649,17 @@ def from_dist_zip():
         archive.extractall(folder)
     (name,) = os.listdir(folder)
     windowed_show(exe=os.path.join(folder, name, "show.exe"), what="from the zip")
+
+
+def non_ascii_folder():
+    """The show in a folder named in Cyrillic, Japanese and an emoji, none of them in the ANSI
+    code page, started from another working directory, as a shortcut or a prompt would."""
+    folder = os.path.join(ARGS.work, "Интро 日本語 🎬")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    exe = shutil.copy(ARGS.show, folder)
+    shutil.copytree(ARGS.data, os.path.join(folder, "Data"))
+    windowed_show(exe=exe, what="non-ASCII folder", cwd=ARGS.work)
 
 
 def leaving(keys, what):
@@ -710,15 +726,16 @@ def first_page_cut(track):
     return track[:40]
 
 
-def broken_content(name, damage):
-    """The show beside a damaged copy of Data: exactly the expected log lines, exit code 1."""
+def broken_content(name, damage, extra_env=None):
+    """The show beside a damaged copy of Data (or in the environment extra_env makes): exactly
+    the expected log lines (None: any text; a pattern: text it matches), exit code 1."""
     folder = os.path.join(ARGS.work, name)
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
     exe = shutil.copy(ARGS.show, folder)
     shutil.copytree(ARGS.data, os.path.join(folder, "Data"))
     expected = damage(os.path.join(folder, "Data"))
-    show = Show(exe=exe)
+    show = Show(exe=exe, extra_env=extra_env)
     try:
         if answer_launcher(show, WINDOWED) is None:
             return
@@ -732,7 +749,8 @@ def broken_content(name, damage):
             rest = messages[3:]
             print(f"{name}: {rest}", flush=True)
             check(len(rest) == len(expected)
-                  and all(e is None and r.strip() or e == r for e, r in zip(expected, rest)),
+                  and all(r.strip() if e is None else e.fullmatch(r) if isinstance(e, re.Pattern)
+                          else e == r for e, r in zip(expected, rest)),
                   f"{name}: logged {rest}, expected {expected}")
         no_show_left(name)
     finally:
@@ -1080,6 +1098,7 @@ CASES = {
     "switched_escape": lambda: switched_fullscreen("Escape"),
     "switched_close": lambda: switched_fullscreen("alt+F4"),
     "dist_zip": from_dist_zip,
+    "non_ascii_folder": non_ascii_folder,
     "two_monitors": second_monitor,
     "high_dpi": high_dpi,
     "die": lambda: leaving(["Tab", "space"], "\"Die\""),
@@ -1091,6 +1110,11 @@ CASES = {
     "empty_track": lambda: broken_content("empty_track", bad_track(lambda track: b"")),
     "not_ogg_track": lambda: broken_content("not_ogg_track", bad_track(not_ogg)),
     "cut_track": lambda: broken_content("cut_track", bad_track(first_page_cut)),
+    # ALSA's default device on a card that does not exist: DirectSound cannot be made.
+    "no_sound_device": lambda: broken_content(
+        "no_sound_device",
+        lambda data: [re.compile(r"Unable to create the DirectSound device \(0x[0-9A-F]{8}\)")],
+        {"SHOW_SOUND_SLAVE": "hw:31"}),
     "dialog_fails": dialog_fails,
     "rival_class": rival_class,
     "no_opengl": no_opengl,
