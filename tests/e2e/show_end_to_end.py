@@ -653,12 +653,19 @@ def from_dist_zip():
 
 def non_ascii_folder():
     """The show in a folder named in Cyrillic, Japanese and an emoji, none of them in the ANSI
-    code page, started from another working directory, as a shortcut or a prompt would."""
+    code page, started from another working directory, as a shortcut or a prompt would; its
+    shaders saved as Windows editors save them, behind a UTF-8 byte-order mark."""
     folder = os.path.join(ARGS.work, "Интро 日本語 🎬")
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
     exe = shutil.copy(ARGS.show, folder)
     shutil.copytree(ARGS.data, os.path.join(folder, "Data"))
+    shaders = os.path.join(folder, "Data", "Shaders")
+    for name in os.listdir(shaders):
+        with open(os.path.join(shaders, name), "r+b") as file:
+            text = file.read()
+            file.seek(0)
+            file.write(b"\xef\xbb\xbf" + text)
     windowed_show(exe=exe, what="non-ASCII folder", cwd=ARGS.work)
 
 
@@ -696,6 +703,13 @@ def break_shader(data):
     with open(os.path.join(data, "Shaders", "simple.fsh"), "w") as file:
         file.write("#version 330\nvoid main() { this is not GLSL }\n")
     return [None, "Error compiling fragment shader: Shaders/simple.fsh"]  # None: the info log
+
+
+def unlinked_shader(data):
+    """A fragment stage that compiles but has no main: the pair does not link."""
+    with open(os.path.join(data, "Shaders", "simple.fsh"), "w") as file:
+        file.write("#version 330\nout vec4 colour;\nvoid paint() { colour = vec4(1.0); }\n")
+    return [None, "Error linking shader program: Shaders/simple.vsh, Shaders/simple.fsh"]
 
 
 def break_track(data):
@@ -1106,6 +1120,7 @@ CASES = {
     "missing_page": lambda: broken_content("missing_page", break_missing_page),
     "corrupt_tunnel": lambda: broken_content("corrupt_tunnel", break_tunnel_image),
     "bad_shader": lambda: broken_content("bad_shader", break_shader),
+    "unlinked_shader": lambda: broken_content("unlinked_shader", unlinked_shader),
     "missing_track": lambda: broken_content("missing_track", break_track),
     "empty_track": lambda: broken_content("empty_track", bad_track(lambda track: b"")),
     "not_ogg_track": lambda: broken_content("not_ogg_track", bad_track(not_ogg)),
