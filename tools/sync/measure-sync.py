@@ -30,12 +30,10 @@ if len(glob.glob(frames + "/*.png")) != len(times):
 paths = sorted(glob.glob(frames + "/*.png"), key=shot)
 rgb = np.concatenate([np.frombuffer(run("convert", *paths[i:i + 500], "-scale", "64x36", "-depth", "8", "rgb:-"),
                                     np.uint8).reshape(-1, 36, 64, 3) for i in range(0, len(paths), 500)]) * 1.0
-colour = rgb.mean(axis=(1, 2))
-away = np.ones((36, 64), bool)
+colour, away = rgb.mean(axis=(1, 2)), np.ones((36, 64), bool)
 away[0:22, 19:45] = False  # the cubes and their glow (rows from the top)
 wall = (rgb[:, away] @ [0.2126, 0.7152, 0.0722]).mean(axis=1)
-tunnel = (np.floor(times / 2) % 2 == 1) | (np.floor(times) > 30)  # the text pages hold the rest
-
+tunnel = (np.floor(times / 2) % 2 == 1) | (np.floor(times) > 30)
 track = os.path.join(root, "src/Data/TOTALLYANORIGINALTRACKNOTRIPPED.ogg")
 x = np.frombuffer(run("ffmpeg", "-v", "error", "-i", track, "-ac", "1", "-ar", "44100", "-f", "s16le", "-"), "<i2") / 32768
 hop, win = 128, 1024
@@ -48,8 +46,7 @@ kicks = (np.array(peaks) * hop + win / 2) / 44100
 # The beat grid fitted to the onsets, then only the onsets on it (the bass's are not); the kick
 # comes in on a downbeat, so the first also places the bars.
 for _ in range(2):
-    step = np.median(np.diff(kicks))
-    beat, origin = np.polyfit(np.round((kicks - kicks[0]) / step), kicks, 1)
+    beat, origin = np.polyfit(np.round((kicks - kicks[0]) / np.median(np.diff(kicks))), kicks, 1)
     kicks = kicks[np.abs((kicks - origin) / beat - np.round((kicks - origin) / beat)) < 1 / 8]
 bar_at = lambda b: origin + (b - 1 - round(origin / (4 * beat))) * 4 * beat
 print("kick onsets: %d, %.3f BPM, first at %.3f s" % (len(kicks), 60 / beat, origin))
@@ -57,11 +54,10 @@ print("bar  start  RMS dB  kicks  wall  mean RGB (tunnel frames only)")
 for b in range(1, int(len(x) / 44100 / (4 * beat)) + 2):
     t0, t1 = bar_at(b), bar_at(b + 1)
     s, part = slice(max(0, round(t0 * FPS)), round(t1 * FPS)), x[max(0, int(t0 * 44100)):int(t1 * 44100)]
-    shown = tunnel[s]
+    shown = tunnel[s]  # the text pages hide the tunnel before 30 s
     print("%3d %6.2f %7.1f %6d %5.1f  %s" % (b, t0, 10 * np.log10((part ** 2).mean() + 1e-12),
           ((kicks >= t0 - 0.02) & (kicks < t1 - 0.02)).sum(), wall[s][shown].mean() if shown.any() else 0,
           " ".join("%5.1f" % v for v in colour[s][shown].mean(0)) if shown.any() else "text"))
-
 failed = False
 for name, first, last in (("drop", 30, 62), ("second drop", 94, 126)):
     sel = (times >= first) & (times < last)
@@ -74,22 +70,20 @@ for name, first, last in (("drop", 30, 62), ("second drop", 94, 126)):
           "downbeat/other beats over their first eighth %.2f" % (name, peak * beat * 1000, fold.max() / fold.min(),
           wall[sel][head & downbeat].mean() / wall[sel][head & ~downbeat].mean()))
     failed |= abs(peak) > 1 / 8 or fold.max() / fold.min() < 1.1
-
 form = {int(v) for v in re.findall(r"constexpr int k\w+ = (\d+);",
                                    open(os.path.join(root, "tools/music/src/song/soundtrack.h")).read())}
 change = {}
 for b in range(2, 76):
     at = round(bar_at(b) * FPS)
-    before = [i for i in range(at - 4 * 120, at) if tunnel[i]][-120:]
+    before = [i for i in range(max(0, at - 4 * 120), at) if tunnel[i]][-120:]
     if len(before) == 120 and tunnel[at:at + 120].all():
         change[b] = np.linalg.norm(colour[at:at + 120].mean(0) - colour[before].mean(0))
-others = [v for b, v in change.items() if b not in form]
+others = sorted((v, b) for b, v in change.items() if b not in form)
+median = np.median([v for v, _ in others])
 print("mean colour change (RGB distance) from the last bar shown before a bar line to the bar after it:")
-top = max((v, b) for b, v in change.items() if b not in form)
-print("  %d other bar lines: median %.2f, largest %.2f at bar %d" % (len(others), np.median(others), *top))
+print("  %d other bar lines: median %.2f, largest %.2f at bar %d" % (len(others), median, *others[-1]))
 for b in sorted(form & change.keys()):
-    print("  section at bar %d (%.2f s): %.2f, %.1fx" % (b, bar_at(b), change[b], change[b] / np.median(others)))
-
+    print("  section at bar %d (%.2f s): %.2f, %.1fx" % (b, bar_at(b), change[b], change[b] / median))
 for cut in CUTS:  # every half beat: on the beats and between them
     run("montage", *[p for p in paths if cut - 10 <= shot(p) < cut + 10][::15], "-tile", "10x",
         "-geometry", "128x72+1+1", os.path.join(out, "cut-%d.png" % cut))
