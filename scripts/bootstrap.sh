@@ -14,7 +14,7 @@ packages=(
   xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   xdotool x11-apps x11-utils imagemagick
   vorbis-tools sox ffmpeg pulseaudio pulseaudio-utils
-  dpkg-dev xz-utils zip unzip python3
+  dpkg-dev xz-utils zip unzip python3 python3-numpy
   fonts-play fonts-wine
 )
 

@@ -22,4 +22,14 @@ oggenc --quiet --quality 5 --serial 1 --title "Tunnel" --artist "Intro soundtrac
 mv "$output.tmp" "$output"
 
 echo "wrote $output ($(stat -c %s "$output") bytes)"
+
+# The tunnel's vertex shader keeps a copy of the song's form between two marker lines; the
+# music tests fail while it differs from the song.
+shader="$root/src/Data/Shaders/tunnel.vsh"
+"$build/synth" --glsl-form >"$build/form.glsl"
+awk -v form="$build/form.glsl" '
+  /^\/\/ The track.s form, written by/ { while ((getline line < form) > 0) print line; skip = 1 }
+  !skip { print }
+  /^\/\/ End of the track.s form\./ { skip = 0 }' "$shader" >"$shader.tmp"
+mv "$shader.tmp" "$shader"
 ffmpeg -hide_banner -nostats -i "$output" -af ebur128=peak=true -f null - 2>&1 | tail -12

@@ -8,6 +8,8 @@ uniform sampler2D tex2;
 in vec2 view;
 flat in vec4 scroll;  // wall v, energy u, energy v, pulse phase
 flat in vec2 flicker; // field gain on even rows, dither offset
+flat in vec3 glow;    // the walls' light between the pulse's crests
+flat in vec3 crest;   // the light the pulse adds at its crest
 out vec4 color;
 
 // atan(p.y, p.x) in turns, (-0.5, 0.5]: an odd polynomial on the first octant (error below
@@ -45,10 +47,11 @@ void main() {
     vec3 energy = texture(tex2, vec2(u * 2.0 + scroll.y, depth * 0.5 + scroll.z)).rgb;
 
     vec3 c = wall * (0.55 + 1.1 * energy) + energy * vec3(0.10, 0.16, 0.34);
-    // A pulse of light rushing along the walls: a parabolic wave, 2.73 units of depth apart.
+    // A pulse of light rushing along the walls: a parabolic wave, 2.73 units of depth apart. How
+    // bright the walls and the pulse are, and their colour, follow the music.
     float phase = fract(depth * 0.366 + scroll.w);
     float pulse = 4.0 * phase * (1.0 - phase);
-    c *= 0.8 + 0.45 * pulse * pulse;
+    c *= glow + crest * (pulse * pulse);
 
     // Depth fog towards the vanishing point, tinted deep indigo.
     float fog = clamp(radius * 1.9, 0.0, 1.0);

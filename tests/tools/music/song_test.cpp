@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace music {
@@ -101,6 +103,14 @@ TEST_F(Soundtrack, EndsWithAFinalChordThatRingsOut) {
     EXPECT_EQ(lastStart, barStep(form::kFinalChord));
     // Room after the last key release for the release and reverb tails.
     EXPECT_GE(song.seconds - static_cast<double>(stepToSample(lastEnd)) / kSampleRate, 3.0);
+}
+
+TEST_F(Soundtrack, TheTunnelFollowsItsForm) {
+    std::ifstream file(MUSIC_TUNNEL_SHADER);
+    const std::string shader((std::istreambuf_iterator<char>(file)), {});
+    EXPECT_NE(shader.find(formAsGlsl(song)), std::string::npos)
+        << "tools/music/make-track.sh writes this into the shader:\n"
+        << formAsGlsl(song);
 }
 
 TEST_F(Soundtrack, EveryNoteIsPlayable) {

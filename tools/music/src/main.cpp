@@ -1,4 +1,5 @@
-// Renders the show's soundtrack to a 16-bit stereo WAV file.
+// Renders the show's soundtrack to a 16-bit stereo WAV file, or with --glsl-form prints the
+// song's form for the tunnel's shaders.
 #include "output/master.h"
 #include "output/wav.h"
 #include "sequencer/renderer.h"
@@ -7,11 +8,16 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.wav\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.wav | --glsl-form\n", argv[0]);
         return 2;
+    }
+    if (std::string(argv[1]) == "--glsl-form") {
+        std::fputs(music::formAsGlsl(music::makeSoundtrack()).c_str(), stdout);
+        return 0;
     }
     try {
         music::Song song = music::makeSoundtrack();

@@ -2,6 +2,8 @@
 
 #include "sequencer/song_model.h"
 
+#include <string>
+
 namespace music {
 
 // Where the arrangement changes, in bars (a bar is 2 s; bar 16 starts at
@@ -20,9 +22,25 @@ constexpr int kSecondDrop = 48; // hook doubled an octave up
 constexpr int kOutro = 64;      // groove without the lead
 constexpr int kWindDown = 68;   // drums thin out, bell echoes the hook
 constexpr int kFinalChord = 72; // last hit, left to ring
+
+// The same by name, for what follows the music from outside it: the tunnel's shaders.
+struct Mark {
+    const char* name;
+    int bar;
+};
+constexpr Mark kMarks[] = {
+    {"kPadIntro", kPadIntro},     {"kBassIn", kBassIn}, {"kBeatIn", kBeatIn},
+    {"kClapIn", kClapIn},         {"kFill", kFill},     {"kDrop", kDrop},
+    {"kBreakdown", kBreakdown},   {"kBuild", kBuild},   {"kRoll", kRoll},
+    {"kSecondDrop", kSecondDrop}, {"kOutro", kOutro},   {"kWindDown", kWindDown},
+    {"kFinalChord", kFinalChord}};
 } // namespace form
 
 // The show's soundtrack: a melodic trance piece in A minor at 120 BPM.
 Song makeSoundtrack();
+
+// The tempo, the bars of the form and the song's length as GLSL constants, between the marker
+// lines that tools/music/make-track.sh looks for in the tunnel's vertex shader.
+std::string formAsGlsl(const Song& song);
 
 } // namespace music
