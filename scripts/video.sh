@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The show as an MP4, written by the video writer that the windows-x64 preset built, in a
+# throw-away Wine environment (or the running one named by VIDEO_WINE_ENV); builds nothing itself.
+# Every frame is drawn at its exact show time and piped to ffmpeg as it is read back; the sound
+# is the track as the show plays it.
+#   video.sh         writes VIDEO_OUTPUT (build/video.mp4); the last line on stdout is its path
+#   video.sh bench   the writer's frames per second, written, against the same frames drawn
+#                    without writing, at 1920x1080
+# VIDEO_SIZE (1920x1080), VIDEO_FPS (60), VIDEO_START (0 s), VIDEO_SECONDS (to the track's end),
+# VIDEO_FILTERING (1, "Trilinear") and VIDEO_AA (0, "None"): the last two are launcher entries.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build/windows-x64"
+writer="$build/tools/video/video_writer.exe"
+mode=${1:-video}
+
+if [ ! -f "$writer" ]; then
+    echo "video: $writer is missing; build it with 'make video' or the windows-x64 preset" >&2
+    exit 1
+fi
+
+size=${VIDEO_SIZE:-1920x1080}
+fps=${VIDEO_FPS:-60}
+options=(--size "$size" --fps "$fps" --start "${VIDEO_START:-0}"
+    --filtering "${VIDEO_FILTERING:-1}" --antialiasing "${VIDEO_AA:-0}")
+[ -n "${VIDEO_SECONDS:-}" ] && options+=(--seconds "$VIDEO_SECONDS")
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/video.XXXXXX")
+env_dir=${VIDEO_WINE_ENV:-}
+cleanup() {
+    [ -z "${VIDEO_WINE_ENV:-}" ] && [ -n "$env_dir" ] && "$root/scripts/wine-env.sh" stop "$env_dir"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+if [ -z "$env_dir" ]; then
+    env_dir="$build/video-wine-env"
+    "$root/scripts/wine-env.sh" start "$env_dir" x64 xvfb >/dev/null
+fi
+run() { "$root/scripts/wine-run.sh" "$env_dir" "$@"; }
+
+# Raw frames (RGBA, rows bottom-up) on standard input; CRF 18 H.264 in yuv420p at a constant
+# rate, AAC sound, the index at the front.
+encode() { # WAV OUTPUT
+    ffmpeg -loglevel error -y -thread_queue_size 64 -f rawvideo -pix_fmt rgba -s "$size" \
+        -framerate "$fps" -i pipe:0 -i "$1" -map 0:v -map 1:a -vf vflip -c:v libx264 \
+        -preset veryfast -crf 18 -pix_fmt yuv420p -fps_mode cfr -c:a aac -b:a 192k \
+        -movflags +faststart -f mp4 "$2"
+}
+
+progress=lines
+[ -t 2 ] && progress=tty
+
+if [ "$mode" = bench ]; then
+    # A second of text pages and a second of tunnel, in alternating rounds so that a slow spell
+    # of the shared machine lands on both. The written rate counts until ffmpeg has finished,
+    # not only until the writer has handed over its last frame.
+    size=1920x1080 fps=60
+    options=(--size "$size" --fps "$fps" --start 29 --seconds 2 --filtering 1 --antialiasing 0)
+    run "$writer" sound "${options[@]}" "$work/sound.wav" >/dev/null
+    seconds_of() { sed -n 's/.* frames in \([0-9.]*\) s,.*/\1/p' "$1"; }
+    drawn=0 written=0 frames=120
+    for round in 1 2 3; do
+        run "$writer" draw "${options[@]}" 2>"$work/draw.log"
+        drawn=$(awk "BEGIN { print $drawn + $(seconds_of "$work/draw.log") }")
+        { run "$writer" video "${options[@]}" 2>"$work/video.log"; date +%s.%N >"$work/handed"; } |
+            encode "$work/sound.wav" "$work/bench.mp4"
+        finished=$(date +%s.%N)
+        loop=$(awk "BEGIN { print $(seconds_of "$work/video.log") + $finished - $(cat "$work/handed") }")
+        written=$(awk "BEGIN { print $written + $loop }")
+        echo "video writer round $round: drawn $(seconds_of "$work/draw.log") s, written $loop s"
+    done
+    awk "BEGIN { printf \"video writer at 1920x1080 (%d frames, show times 29 to 31 s, 3 rounds): written %.2f fps, drawn without writing %.2f fps; written/drawn %.2f\n\", $frames * 3, $frames * 3 / $written, $frames * 3 / $drawn, $drawn / $written }"
+    exit 0
+fi
+
+output=${VIDEO_OUTPUT:-$root/build/video.mp4}
+case "$output" in /*) ;; *) output="$PWD/$output" ;; esac
+if [ -d "$output" ] || ! mkdir -p "$(dirname "$output")" 2>/dev/null ||
+    ! { : >>"$output"; } 2>/dev/null; then
+    echo "video: cannot write $output" >&2
+    exit 2
+fi
+# Bad input ends here, with the writer's line and its exit code 2, before any frame is drawn.
+run "$writer" sound "${options[@]}" "$work/sound.wav" >/dev/null || {
+    status=$?
+    rm -f "$output"
+    exit "$status"
+}
+start=$(date +%s.%N)
+run "$writer" video "${options[@]}" --progress "$progress" | encode "$work/sound.wav" "$output" || {
+    status=$?
+    echo "video: the writer or ffmpeg failed (exit code $status)" >&2
+    rm -f "$output"
+    exit 1
+}
+frames=$(ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets \
+    -of csv=p=0 "$output")
+echo "video: $frames frames at $size and $fps fps in $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $start }") s"
+echo "$output"
