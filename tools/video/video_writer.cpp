@@ -161,8 +161,8 @@ DisplaySettings chooseSettings(Options& options) {
         options.height > tallest)
         refuse("the size %dx%d is not one this GL renders: 1x1 to %dx%d", options.width,
                options.height, widest, tallest);
-    // yuv420p halves both directions.
-    if (options.mode == "video" && (options.width % 2 != 0 || options.height % 2 != 0))
+    // yuv420p halves both directions; the sound step checks for the video that follows it.
+    if (options.mode != "still" && (options.width % 2 != 0 || options.height % 2 != 0))
         refuse("the size %dx%d is odd: a video's width and height must be even", options.width,
                options.height);
 
