@@ -48,8 +48,22 @@ encode() { # WAV OUTPUT
         -movflags +faststart -f mp4 "$2"
 }
 
-progress=lines
-[ -t 2 ] && progress=tty
+# On a terminal the writer's progress lines become one line that updates in place.
+in_place() {
+    while IFS= read -r line; do
+        case "$line" in
+        "video_writer: frame "*) printf '\r%s\033[K' "$line" ;;
+        *) printf '\r%s\033[K\n' "$line" ;;
+        esac
+    done
+}
+frames_out() { # writes the frames to standard output, the progress to standard error
+    if [ -t 2 ]; then
+        { run "$writer" video "$@" --progress often 2>&1 >&3 | in_place >&2; } 3>&1
+    else
+        run "$writer" video "$@" --progress tenths
+    fi
+}
 
 if [ "$mode" = bench ]; then
     # A second of text pages and a second of tunnel, in alternating rounds so that a slow spell
@@ -88,7 +102,7 @@ run "$writer" sound "${options[@]}" "$work/sound.wav" >/dev/null || {
     exit "$status"
 }
 start=$(date +%s.%N)
-run "$writer" video "${options[@]}" --progress "$progress" | encode "$work/sound.wav" "$output" || {
+frames_out "${options[@]}" | encode "$work/sound.wav" "$output" || {
     status=$?
     echo "video: the writer or ffmpeg failed (exit code $status)" >&2
     rm -f "$output"

@@ -8,7 +8,8 @@
 //   video_writer.exe draw [OPTIONS]             the frames of `video`, drawn but not read back
 // OPTIONS: --size WxH (1920x1080), --fps N (60), --start S (0), --seconds L (to the track's end),
 // --filtering N and --antialiasing N (the launcher's entries; defaults as the launcher's),
-// --progress tty|lines (lines: one every 10%).
+// --progress often|tenths (a line every half second, for a script that shows it in place on a
+// terminal, or one every 10%).
 // Bad input gets one line and exit code 2; a failure on the way, exit code 1.
 #include "app/Application.h"
 #include "app/Schedule.h"
@@ -70,7 +71,7 @@ struct Options {
     double start = 0;
     double seconds = -1; // to the track's end
     LauncherChoices choices;
-    bool progressInPlace = false;
+    bool progressOften = false;
     std::vector<std::string> rest;
 };
 
@@ -94,7 +95,7 @@ Options parse(int argc, char** argv) {
     Options options;
     if (argc < 2)
         refuse("usage: video_writer.exe video|sound|still|draw [--size WxH] [--fps N] [--start S] "
-               "[--seconds L] [--filtering N] [--antialiasing N] [--progress tty|lines] ...");
+               "[--seconds L] [--filtering N] [--antialiasing N] [--progress often|tenths] ...");
     options.mode = argv[1];
     if (options.mode != "video" && options.mode != "sound" && options.mode != "still" &&
         options.mode != "draw")
@@ -127,9 +128,9 @@ Options parse(int argc, char** argv) {
         } else if (option == "--antialiasing") {
             options.choices.antialiasingIndex = wholeNumber(value, "the antialiasing entry");
         } else if (option == "--progress") {
-            if (value != "tty" && value != "lines")
-                refuse("--progress takes tty or lines, not \"%s\"", value.c_str());
-            options.progressInPlace = value == "tty";
+            if (value != "often" && value != "tenths")
+                refuse("--progress takes often or tenths, not \"%s\"", value.c_str());
+            options.progressOften = value == "often";
         } else {
             refuse("no option %s", option.c_str());
         }
@@ -295,14 +296,15 @@ void writeSound(const Options& options, const Track& track, int frames, const st
     std::printf("%s\n", path.c_str());
 }
 
-// Frames done of all, the rate so far and the time left: in place on a terminal, else a line
-// at every tenth.
+// Frames done of all, the rate so far and the time left, a line at a time: Wine's console would
+// turn a carriage return on a terminal into a stream of escape sequences, so the script puts
+// the lines in place itself.
 class Progress {
   public:
-    Progress(int total, bool inPlace) : total(total), inPlace(inPlace), began(now()) {}
+    Progress(int total, bool often) : total(total), often(often), began(now()) {}
     void frameDone(int done) {
         const int tenth = done * 10 / total;
-        const bool due = inPlace ? now() - lastShown >= 0.5 || done == total : tenth > lastTenth;
+        const bool due = often ? now() - lastShown >= 0.5 || done == total : tenth > lastTenth;
         if (!due)
             return;
         lastTenth = tenth;
@@ -310,9 +312,8 @@ class Progress {
         const double elapsed = lastShown - began;
         const double fps = elapsed > 0 ? done / elapsed : 0;
         const int left = fps > 0 ? static_cast<int>((total - done) / fps + 0.5) : 0;
-        std::fprintf(stderr, "%svideo_writer: frame %d of %d, %.2f fps, %d:%02d left%s",
-                     inPlace ? "\r" : "", done, total, fps, left / 60, left % 60,
-                     inPlace ? (done == total ? "\n" : "  ") : "\n");
+        std::fprintf(stderr, "video_writer: frame %d of %d, %.2f fps, %d:%02d left\n", done, total,
+                     fps, left / 60, left % 60);
         std::fflush(stderr);
     }
     void summary(int frames) const {
@@ -323,7 +324,7 @@ class Progress {
 
   private:
     int total;
-    bool inPlace;
+    bool often;
     double began;
     double lastShown = 0;
     int lastTenth = 0;
@@ -388,7 +389,7 @@ struct Readback {
 
 int writeVideo(Application& app, Readback& readback, const Options& options, int frames) {
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    Progress progress(frames, options.progressInPlace);
+    Progress progress(frames, options.progressOften);
     const int ring = Readback::ringSize;
     for (int k = 0; k < frames + ring - 1; ++k) {
         if (k < frames) {
@@ -407,7 +408,7 @@ int writeVideo(Application& app, Readback& readback, const Options& options, int
 }
 
 int drawOnly(Application& app, const Options& options, int frames) {
-    Progress progress(frames, options.progressInPlace);
+    Progress progress(frames, options.progressOften);
     for (int k = 0; k < frames; ++k) {
         app.drawFrame(singlePrecisionShowTime(showTimeOf(options, k)));
         glFlush();
