@@ -28,12 +28,17 @@ options=(--size "$size" --fps "$fps" --start "${VIDEO_START:-0}"
 work=$(mktemp -d "${TMPDIR:-/tmp}/video.XXXXXX")
 env_dir=${VIDEO_WINE_ENV:-}
 cleanup() {
-    [ -z "${VIDEO_WINE_ENV:-}" ] && [ -n "$env_dir" ] && "$root/scripts/wine-env.sh" stop "$env_dir"
+    if [ -z "${VIDEO_WINE_ENV:-}" ] && [ -n "$env_dir" ]; then
+        "$root/scripts/wine-env.sh" stop "$env_dir"
+        rm -rf "$env_dir"
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
 if [ -z "$env_dir" ]; then
-    env_dir="$build/video-wine-env"
+    # One of its own: starting an environment stops whatever ran in the same folder before.
+    mkdir -p "$build"
+    env_dir=$(mktemp -d "$build/video-wine-env.XXXXXX")
     "$root/scripts/wine-env.sh" start "$env_dir" x64 xvfb >/dev/null
 fi
 run() { "$root/scripts/wine-run.sh" "$env_dir" "$@"; }
@@ -95,8 +100,9 @@ if [ -d "$output" ] || ! mkdir -p "$(dirname "$output")" 2>/dev/null ||
     echo "video: cannot write $output" >&2
     exit 2
 fi
-# Bad input ends here, with the writer's line and its exit code 2, before any frame is drawn.
-run "$writer" sound "${options[@]}" "$work/sound.wav" >/dev/null || {
+# Bad input ends here, with the writer's line and its exit code 2, before any frame is drawn. The
+# sound step prints how many frames the video gets.
+expected=$(run "$writer" sound "${options[@]}" "$work/sound.wav" | tr -d "\r") || {
     status=$?
     rm -f "$output"
     exit "$status"
@@ -111,4 +117,8 @@ frames_out "${options[@]}" | encode "$work/sound.wav" "$output" || {
 frames=$(ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets \
     -of csv=p=0 "$output")
 echo "video: $frames frames at $size and $fps fps in $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $start }") s"
+if [ "$frames" != "$expected" ]; then
+    echo "video: $output holds $frames frames, not $expected" >&2
+    exit 1
+fi
 echo "$output"

@@ -3,7 +3,8 @@
 //   video_writer.exe video [OPTIONS]            raw frames on standard output: RGBA, rows
 //                                               bottom-up, one frame after the other
 //   video_writer.exe sound [OPTIONS] FILE.wav   the track as the show plays it, 16-bit at its own
-//                                               rate, for the same stretch of show time
+//                                               rate, for the same stretch of show time; prints
+//                                               the number of frames of that stretch
 //   video_writer.exe still [OPTIONS] DIR TIME...  one PNG per show time
 //   video_writer.exe draw [OPTIONS]             the frames of `video`, drawn but not read back
 // OPTIONS: --size WxH (1920x1080), --fps N (60), --start S (0), --seconds L (to the track's end),
@@ -256,6 +257,8 @@ void writeSound(const Options& options, const Track& track, int frames, const st
     const std::uint32_t rate = track.sampleRate;
     const std::uint32_t channels = track.channels;
     // Sample 0 is show time 0; after the track's end the show plays silence.
+    if (static_cast<double>(frames) / options.fps * rate * channels * 2 > 0xffffffffu - 36.0)
+        refuse("%d frames at %g fps are more sound than a WAV file holds", frames, options.fps);
     const auto first = static_cast<std::size_t>(std::llround(options.start * rate));
     const auto count =
         static_cast<std::size_t>(std::llround(static_cast<double>(frames) * rate / options.fps));
@@ -293,7 +296,8 @@ void writeSound(const Options& options, const Track& track, int frames, const st
                          std::fwrite(samples.data(), 2, samples.size(), file) == samples.size();
     if (std::fclose(file) != 0 || !written)
         fail("the sound file was not written in full");
-    std::printf("%s\n", path.c_str());
+    // What the video of the same options must hold.
+    std::printf("%d\n", frames);
 }
 
 // Frames done of all, the rate so far and the time left, a line at a time: Wine's console would
