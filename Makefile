@@ -13,7 +13,7 @@ DEMO_PRESET := windows-$(SHOW_ARCH)
 # When this make began, so that `make test` can report the whole run's wall time.
 export SHOW_MAKE_START := $(shell date +%s)
 
-.PHONY: demo test build bootstrap frames bench dist soak clean $(BUILDS)
+.PHONY: demo test build bootstrap frames video bench dist soak clean $(BUILDS)
 
 bootstrap:
 	@scripts/bootstrap.sh
@@ -31,19 +31,36 @@ build: $(BUILDS)
 test: $(BUILDS)
 	@scripts/test.sh
 
-demo: build-$(DEMO_PRESET)
+# Without a display, the MP4 comes from the video writer of the windows-x64 build.
+demo: build-$(DEMO_PRESET) build-windows-x64
 	@cmake --build --preset $(DEMO_PRESET) --target audio_capture_check >/dev/null
 	@SHOW_ARCH=$(SHOW_ARCH) scripts/demo.sh
 
-# Frames of the real render path at chosen show times, written to build/frames/, with the
-# launcher's filtering entry FRAME_FILTERING (0 bilinear, 1 trilinear, k >= 2 anisotropic).
+# Frames of the real render path at chosen show times (the video writer's stills), written to
+# build/frames/, with the launcher's filtering entry FRAME_FILTERING (0 bilinear, 1 trilinear,
+# k >= 2 anisotropic).
 FRAME_TIMES := 1 3 5 31
 FRAME_FILTERING := 1
 frames: build-windows-x64
 	@scripts/with-wine.sh frames "$(FRAME_TIMES)" "$(FRAME_FILTERING)"
 
+# The whole show as an MP4, every frame at its exact time (build/video.mp4, VIDEO_OUTPUT); the
+# last line printed is the file's path. VIDEO_FILTERING and VIDEO_AA are the launcher's entries;
+# VIDEO_SECONDS empty means to the track's end.
+VIDEO_SIZE := 1920x1080
+VIDEO_FPS := 60
+VIDEO_START := 0
+VIDEO_SECONDS :=
+VIDEO_FILTERING := 1
+VIDEO_AA := 0
+video: build-windows-x64
+	@VIDEO_SIZE="$(VIDEO_SIZE)" VIDEO_FPS="$(VIDEO_FPS)" VIDEO_START="$(VIDEO_START)" \
+		VIDEO_SECONDS="$(VIDEO_SECONDS)" VIDEO_FILTERING="$(VIDEO_FILTERING)" \
+		VIDEO_AA="$(VIDEO_AA)" scripts/video.sh
+
 # The frame benchmark (tunnel and text frames against a one-quad baseline, the tunnel against its
-# floor) and the audio benchmark (decoder real-time factor, feeder CPU share), under Wine.
+# floor), the audio benchmark (decoder real-time factor, feeder CPU share) and the video writer's
+# rate against the same frames drawn without writing, under Wine.
 bench: build-windows-x64
 	@scripts/with-wine.sh bench
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the Windows tools of `make frames` and `make bench` in a throw-away Wine environment.
-#   with-wine.sh frames "TIMES" [FILTERING]   PNGs of the window at 1280x720, without and with
-#                                             MSAA 4x, at a launcher filtering entry (default 1)
-#   with-wine.sh bench            frame and audio benchmarks
+#   with-wine.sh frames "TIMES" [FILTERING]   the video writer's stills at 1280x720, without and
+#                                             with MSAA 4x, at a launcher filtering entry (default 1)
+#   with-wine.sh bench            frame, audio and video writer benchmarks
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/windows-x64"
@@ -15,15 +15,17 @@ case "$1" in
 frames)
     out="$root/build/frames"
     mkdir -p "$out"
-    for samples in 0 4; do
+    # The launcher's antialiasing entries "None" and "MSAA 4x".
+    for antialiasing in 0 2; do
         # shellcheck disable=SC2086
-        run "$build/tools/capture/capture.exe" --filtering "${3:-1}" "Z:${out//\//\\}" 1280 720 \
-            "$samples" $2 |
+        run "$build/tools/video/video_writer.exe" still --size 1280x720 --filtering "${3:-1}" \
+            --antialiasing "$antialiasing" "$out" $2 |
             sed 's/.*frame-/build\/frames\/frame-/'
     done
     ;;
 bench)
     run "$build/tools/bench/audio_bench.exe"
     run "$build/tools/bench/frame_bench.exe" 120
+    VIDEO_WINE_ENV="$env_dir" "$root/scripts/video.sh" bench
     ;;
 esac

@@ -103,8 +103,17 @@ void Application::run() {
     });
 }
 
+FrameOutput Application::output() const {
+    if (offscreenOutput.framebuffer != 0)
+        return offscreenOutput;
+    return FrameOutput{0, window->drawableWidth(), window->drawableHeight()};
+}
+
 void Application::drawFrame(float showTime) {
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    // The text scene draws over whatever viewport it finds, so it must be the output's.
+    const FrameOutput target = output();
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target.framebuffer);
+    glViewport(0, 0, target.width, target.height);
     Scene& scene = sceneAt(showTime) == ScheduledScene::Text ? static_cast<Scene&>(textScene)
                                                              : static_cast<Scene&>(tunnelScene);
     scene.update(static_cast<double>(showTime));

@@ -20,6 +20,14 @@ inline int exitCodeFor(StartResult result) {
     return result == StartResult::Failed ? 1 : 0;
 }
 
+// Where finished frames go. Framebuffer 0 is the window at its drawable size; a tool that reads
+// frames back points it at an off-screen framebuffer of its own, of any size the GL renders.
+struct FrameOutput {
+    GLuint framebuffer = 0;
+    int width = 0;
+    int height = 0;
+};
+
 // Owns every long-lived object of the show. Members are declared in start-up order and so
 // released in reverse, with the window (and its context) last, after every GL object.
 class Application {
@@ -35,8 +43,11 @@ class Application {
     // The picture alone, from settings chosen by the caller instead of the launcher, without
     // music or clock: for tools and tests that render chosen show times.
     bool initPicture(const DisplaySettings& chosen);
-    // Draws the frame of one show time into the window's back buffer (no swap).
+    // Draws the frame of one show time into the output (no swap).
     void drawFrame(float showTime);
+    // The framebuffer and size frames are presented to: `offscreenOutput` when a tool set one,
+    // else the window's back buffer.
+    FrameOutput output() const;
 
     // What the launcher chose; width and height are the render resolution.
     DisplaySettings settings{};
@@ -52,6 +63,8 @@ class Application {
     MusicPlayer music;
     TunnelScene tunnelScene;
     TextScene textScene;
+    // Owned by the tool that sets it; framebuffer 0 means the window.
+    FrameOutput offscreenOutput;
 
   private:
     // Render targets, file system, loaders, screen quad and simple program.

@@ -20,12 +20,12 @@ void TextScene::update(double time) {
 }
 
 void TextScene::render() {
-    // No viewport, clear or blend state of its own: the quad covers whatever viewport the
-    // context or the last tunnel frame left, which is the whole window.
+    // No viewport, clear or blend state of its own: the quad covers the viewport the frame
+    // loop set, which is the whole output.
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, images[currentImage].name());
     glBindVertexArray(application->quadVertexArray.name());
     glUseProgram(application->simpleProgram.name());
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, application->output().framebuffer);
     drawScreenQuad();
 }

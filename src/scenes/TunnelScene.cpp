@@ -199,9 +199,11 @@ void TunnelScene::render() {
     glDisable(GL_BLEND);
 
     mark("present");
-    // Present, stretched over the drawable (larger than the render size with GPU scaling).
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glViewport(0, 0, app.window->drawableWidth(), app.window->drawableHeight());
+    // Present, stretched over the output (the drawable is larger than the render size with GPU
+    // scaling).
+    const FrameOutput output = app.output();
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, output.framebuffer);
+    glViewport(0, 0, output.width, output.height);
     glBindTexture(GL_TEXTURE_2D, app.renderTargetA.colorTexture.name());
     drawScreenQuad();
     if (passObserver != nullptr)

@@ -41,10 +41,12 @@ expect() { # target-and-variables..., then the presets it must configure after "
 }
 
 expect demo -- windows-x64
-expect demo SHOW_ARCH=x86 -- windows-x86
+expect demo SHOW_ARCH=x86 -- windows-x86 windows-x64
 expect test -- native windows-x86 windows-x64
 expect frames -- windows-x64
 expect bench -- windows-x64
+expect video -- windows-x64
+expect video VIDEO_SIZE=640x360 VIDEO_SECONDS=2 -- windows-x64
 expect dist -- windows-x64 windows-x86
 expect soak -- windows-x64
 [ "$failures" -eq 0 ]

@@ -11,13 +11,13 @@ FPS, END, CUTS = 60, 156, (30, 62, 94, 142)
 frames, run = os.path.join(out, "frames"), lambda *a: subprocess.run(a, check=True, stdout=subprocess.PIPE).stdout
 
 
-def capture(times):  # the only use of the capture tool: 320x180 PNGs of the window
-    env, exe = os.path.join(out, "wine-env"), os.path.join(root, "build/windows-x64/tools/capture/capture.exe")
+def capture(times):  # the only use of the video writer: its 320x180 stills
+    env, exe = os.path.join(out, "wine-env"), os.path.join(root, "build/windows-x64/tools/video/video_writer.exe")
     run(os.path.join(root, "scripts/wine-env.sh"), "start", env)
     try:
         for i in range(0, len(times), 600):
-            subprocess.run([os.path.join(root, "scripts/wine-run.sh"), env, exe, "Z:" + frames.replace("/", "\\"),
-                            "320", "180", "0"] + ["%.6f" % t for t in times[i:i + 600]], check=True, capture_output=True)
+            subprocess.run([os.path.join(root, "scripts/wine-run.sh"), env, exe, "still", "--size", "320x180",
+                            "--antialiasing", "0", frames] + ["%.6f" % t for t in times[i:i + 600]], check=True, capture_output=True)
     finally:
         run(os.path.join(root, "scripts/wine-env.sh"), "stop", env)
 
