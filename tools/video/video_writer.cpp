@@ -1,7 +1,7 @@
 // The show as a video: every frame drawn by the real render path at exactly its show time
 // (start + k / fps), off-screen at any size the GL renders, whatever the screen offers.
-//   video_writer.exe video [OPTIONS]            raw frames on standard output: yuv420p
-//                                               (BT.709, limited range), one after the other
+//   video_writer.exe video [OPTIONS]            raw frames on standard output: RGBA, rows
+//                                               bottom-up, one frame after the other
 //   video_writer.exe sound [OPTIONS] FILE.wav   the track as the show plays it, 16-bit at its own
 //                                               rate, for the same stretch of show time; prints
 //                                               the number of frames of that stretch
@@ -334,104 +334,31 @@ class Progress {
     int lastTenth = 0;
 };
 
-// Turns the presented frame into the bytes of a yuv420p picture (BT.709, limited range) on the
-// GPU: the encoder then gets a third fewer bytes to read and no colour conversion of its own to
-// do, and both matter where the encoder and the drawing share the CPU. Output texel (x, row) is
-// byte row * width + x of the picture: the Y plane top row first, then U, then V.
-const char* const toYuvVertex = R"(#version 330
-layout(location = 0) in vec3 position;
-void main() { gl_Position = vec4(position, 1.0); }
-)";
-const char* const toYuvFragment = R"(#version 330
-// Read without sRGB decoding: the bytes as the window would show them.
-uniform sampler2D frame;
-uniform ivec2 size;
-out vec4 result;
-const vec3 luma = vec3(0.2126, 0.7152, 0.0722);
-void main() {
-    int w = size.x, h = size.y;
-    int i = int(gl_FragCoord.y) * w + int(gl_FragCoord.x);
-    float v;
-    if (i < w * h) {
-        // Rows from the top, as a picture file has them. Sampled at the pixel's centre, not
-        // fetched: Mesa decoded sRGB in a fetch whatever the texture said.
-        vec2 pixel = vec2(i % w, h - 1 - i / w) + 0.5;
-        v = 16.0 + 219.0 * dot(luma, texture(frame, pixel / vec2(size)).rgb);
-    } else {
-        int j = i - w * h;
-        bool red = j >= w * h / 4;
-        if (red)
-            j -= w * h / 4;
-        // Linear filtering at the corner the block's four pixels share gives their mean.
-        ivec2 block = ivec2(j % (w / 2), j / (w / 2));
-        vec3 c = texture(frame, vec2(2 * block.x + 1, h - 1 - 2 * block.y) / vec2(size)).rgb;
-        float y = dot(luma, c);
-        v = 128.0 + 224.0 * (red ? (c.r - y) / 1.5748 : (c.b - y) / 1.8556);
-    }
-    result = vec4(v / 255.0);
-}
-)";
-
-GLuint compile(GLenum kind, const char* source) {
-    const GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint compiled = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled != GL_TRUE)
-        fail("the colour conversion shader did not compile");
-    return shader;
-}
-
-// The off-screen output frames are presented to, its conversion to yuv420p for a video, and the
-// ring of pixel-pack buffers that reads the pictures back while the next frames are drawn.
-// Declared after the Application, so released while its context is current.
+// The off-screen output frames are presented to, and the ring of pixel-pack buffers that reads
+// them back while the next frames are drawn. Declared after the Application, so released while
+// its context is current.
 struct Readback {
     static const int ringSize = 3;
     Framebuffer framebuffer;
-    Texture color;
-    Framebuffer planesFramebuffer;
-    Texture planes;
-    ShaderProgram toYuv;
+    Renderbuffer color;
     GpuBuffer ring[ringSize];
     int width = 0;
     int height = 0;
-    // yuv420p: a full-size Y plane and quarter-size U and V planes, in rows of the frame's width.
-    int planeRows() const { return height * 3 / 2; }
-    std::size_t frameBytes() const { return std::size_t(width) * planeRows(); }
+    std::size_t frameBytes() const { return std::size_t(width) * height * 4; }
 
-    bool init(Application& app, int w, int h, bool video) {
+    bool init(Application& app, int w, int h) {
         width = w;
         height = h;
+        color.recreate();
+        glBindRenderbuffer(GL_RENDERBUFFER, color.name());
         // sRGB like the window's back buffer, so the same bytes come out as it would show.
-        if (!makeTarget(framebuffer, color, GL_SRGB8_ALPHA8, width, height))
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_SRGB8_ALPHA8, width, height);
+        framebuffer.recreate();
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name());
+        glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                  color.name());
+        if (glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
             return false;
-        app.offscreenOutput = FrameOutput{framebuffer.name(), width, height};
-        if (!video)
-            return true;
-        if (!GLEW_EXT_texture_sRGB_decode)
-            fail("this GL cannot read the frame's bytes without sRGB decoding");
-        glBindTexture(GL_TEXTURE_2D, color.name());
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SRGB_DECODE_EXT, GL_SKIP_DECODE_EXT);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        if (!makeTarget(planesFramebuffer, planes, GL_R8, width, planeRows()))
-            return false;
-        toYuv.recreate();
-        const GLuint vertex = compile(GL_VERTEX_SHADER, toYuvVertex);
-        const GLuint fragment = compile(GL_FRAGMENT_SHADER, toYuvFragment);
-        glAttachShader(toYuv.name(), vertex);
-        glAttachShader(toYuv.name(), fragment);
-        glLinkProgram(toYuv.name());
-        glDeleteShader(vertex);
-        glDeleteShader(fragment);
-        GLint linked = GL_FALSE;
-        glGetProgramiv(toYuv.name(), GL_LINK_STATUS, &linked);
-        if (linked != GL_TRUE)
-            return false;
-        glUseProgram(toYuv.name());
-        glUniform1i(glGetUniformLocation(toYuv.name(), "frame"), 0);
-        glUniform2i(glGetUniformLocation(toYuv.name(), "size"), width, height);
         for (GpuBuffer& buffer : ring) {
             buffer.recreate(GL_PIXEL_PACK_BUFFER);
             glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer.name());
@@ -439,43 +366,14 @@ struct Readback {
                          GL_STREAM_READ);
         }
         glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+        app.offscreenOutput = FrameOutput{framebuffer.name(), width, height};
         return true;
     }
-    static bool makeTarget(Framebuffer& target, Texture& texture, GLenum format, int w, int h) {
-        texture.recreate();
-        glBindTexture(GL_TEXTURE_2D, texture.name());
-        glTexStorage2D(GL_TEXTURE_2D, 1, format, w, h);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        target.recreate();
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target.name());
-        texture.attachToFramebuffer();
-        return glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    }
-    // Converts the presented frame and starts reading it into a buffer of the ring, leaving the
-    // next frame free to be drawn meanwhile.
-    void read(const Application& app, int slot) const {
-        // The show's passes set the rest of the state they use, but not these two.
-        const GLboolean blend = glIsEnabled(GL_BLEND);
-        const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-        glDisable(GL_BLEND);
-        glDisable(GL_SCISSOR_TEST);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, planesFramebuffer.name());
-        glViewport(0, 0, width, planeRows());
-        glUseProgram(toYuv.name());
-        glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, color.name());
-        glBindVertexArray(app.quadVertexArray.name());
-        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-        if (blend)
-            glEnable(GL_BLEND);
-        if (scissor)
-            glEnable(GL_SCISSOR_TEST);
-
+    // Starts reading the output into a buffer of the ring, leaving the next frame free to be
+    // drawn meanwhile.
+    void read(int slot) const {
         glBindBuffer(GL_PIXEL_PACK_BUFFER, ring[slot].name());
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, planesFramebuffer.name());
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, planeRows(), GL_RED, GL_UNSIGNED_BYTE, nullptr);
+        readInto(GL_RGBA, nullptr);
         glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     }
     void readInto(GLenum format, void* destination) const {
@@ -500,7 +398,7 @@ int writeVideo(Application& app, Readback& readback, const Options& options, int
     for (int k = 0; k < frames + ring - 1; ++k) {
         if (k < frames) {
             app.drawFrame(singlePrecisionShowTime(showTimeOf(options, k)));
-            readback.read(app, k % ring);
+            readback.read(k % ring);
         }
         const int ready = k - (ring - 1);
         if (ready >= 0) {
@@ -591,7 +489,7 @@ int main(int argc, char** argv) {
     if (!app.initPicture(settings))
         fail("the picture did not start");
     Readback readback;
-    if (!readback.init(app, options.width, options.height, options.mode == "video"))
+    if (!readback.init(app, options.width, options.height))
         fail("the off-screen output is incomplete");
     if (options.mode == "still")
         return writeStills(app, readback, options);
