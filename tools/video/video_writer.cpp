@@ -1,7 +1,7 @@
 // The show as a video: every frame drawn by the real render path at exactly its show time
 // (start + k / fps), off-screen at any size the GL renders, whatever the screen offers.
-//   video_writer.exe video [OPTIONS]            raw frames on standard output: RGBA, rows
-//                                               bottom-up, one frame after the other
+//   video_writer.exe video [OPTIONS]            raw frames on standard output: yuv420p
+//                                               (BT.709, limited range), one after the other
 //   video_writer.exe sound [OPTIONS] FILE.wav   the track as the show plays it, 16-bit at its own
 //                                               rate, for the same stretch of show time; prints
 //                                               the number of frames of that stretch
@@ -18,6 +18,7 @@
 #include "audio/MusicStream.h"
 #include "diagnostics/StderrLogger.h"
 #include "launcher/LauncherChoices.h"
+#include "yuv420.h"
 
 #include <GL/glew.h>
 #include <algorithm>
@@ -334,14 +335,15 @@ class Progress {
     int lastTenth = 0;
 };
 
-// The off-screen output frames are presented to, and the ring of pixel-pack buffers that reads
-// them back while the next frames are drawn. Declared after the Application, so released while
-// its context is current.
+// The off-screen output frames are presented to, and the pixel-pack buffers that read them back
+// while the next frames are drawn. Declared after the Application, so released while its context
+// is current.
 struct Readback {
-    static const int ringSize = 3;
+    static const int ringSize = 2;
     Framebuffer framebuffer;
     Renderbuffer color;
     GpuBuffer ring[ringSize];
+    std::vector<std::uint8_t> yuv;
     int width = 0;
     int height = 0;
     std::size_t frameBytes() const { return std::size_t(width) * height * 4; }
@@ -381,32 +383,37 @@ struct Readback {
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, width, height, format, GL_UNSIGNED_BYTE, destination);
     }
-    bool deliver(int slot, HANDLE out) const {
+    bool deliver(int slot, HANDLE out) {
         glBindBuffer(GL_PIXEL_PACK_BUFFER, ring[slot].name());
         const void* pixels = glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
-        const bool written = pixels != nullptr && writeAll(out, pixels, frameBytes());
+        if (pixels != nullptr) {
+            yuv.resize(yuv420Bytes(width, height));
+            rgbaToYuv420(static_cast<const std::uint8_t*>(pixels), width, height, yuv.data());
+        }
         glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
         glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-        return written;
+        return pixels != nullptr && writeAll(out, yuv.data(), yuv.size());
     }
 };
 
 int writeVideo(Application& app, Readback& readback, const Options& options, int frames) {
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     Progress progress(frames, options.progressOften);
-    const int ring = Readback::ringSize;
-    for (int k = 0; k < frames + ring - 1; ++k) {
-        if (k < frames) {
-            app.drawFrame(singlePrecisionShowTime(showTimeOf(options, k)));
-            readback.read(k % ring);
-        }
-        const int ready = k - (ring - 1);
-        if (ready >= 0) {
-            if (!readback.deliver(ready % ring, out))
-                fail("the frames' reader stopped taking them");
-            progress.frameDone(ready + 1);
-        }
+    const auto deliver = [&](int frame) {
+        if (!readback.deliver(frame % Readback::ringSize, out))
+            fail("the frames' reader stopped taking them");
+        progress.frameDone(frame + 1);
+    };
+    for (int k = 0; k < frames; ++k) {
+        app.drawFrame(singlePrecisionShowTime(showTimeOf(options, k)));
+        // The last frame is converted and written while this one is drawn: where the GL draws on
+        // the CPU, reading a frame back waits for its drawing to end.
+        glFlush();
+        if (k > 0)
+            deliver(k - 1);
+        readback.read(k % Readback::ringSize);
     }
+    deliver(frames - 1);
     progress.summary(frames);
     return 0;
 }
