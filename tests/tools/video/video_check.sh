@@ -37,7 +37,8 @@ mdat=$(grep -boa mdat "$out" | head -n 1 | cut -d: -f1)
 check $? "the index is not at the front"
 
 # Frame k against the still of show time k / 60: the first frame, the last text frame and the
-# first tunnel frame. One frame off gives about 17 dB at the switch, a right one above 30.
+# first tunnel frame. One frame off gives about 17 dB at the switch, a right one about 36; a switch
+# the encoder predicts from the text before it instead of coding afresh, 32.
 SHOW_WINEDEBUG=-all "$root/scripts/wine-run.sh" "$env_dir" "$writer" still --size 320x180 \
     "$work/stills" 0 1.9833333333333334 2 >"$work/stills.out" 2>&1
 check $? "no stills"
@@ -47,7 +48,7 @@ for pair in 0:00.00 119:01.98 120:02.00; do
     psnr=$(compare -metric PSNR "$work/frame$k.png" \
         "$work/stills/frame-320x180-noaa-trilinear-t${pair#*:}.png" null: 2>&1)
     echo "frame $k against the still at ${pair#*:} s: PSNR $psnr dB"
-    awk "BEGIN { exit !($psnr > 25) }"
+    awk "BEGIN { exit !($psnr > 34) }"
     check $? "frame $k is not the picture of its show time"
 done
 
