@@ -406,8 +406,8 @@ int writeVideo(Application& app, Readback& readback, const Options& options, int
     };
     for (int k = 0; k < frames; ++k) {
         app.drawFrame(singlePrecisionShowTime(showTimeOf(options, k)));
-        // The last frame is converted and written while this one is drawn: where the GL draws on
-        // the CPU, reading a frame back waits for its drawing to end.
+        // The previous frame is converted and written while this one is drawn: where the GL
+        // draws on the CPU, reading a frame back waits for its drawing to end.
         glFlush();
         if (k > 0)
             deliver(k - 1);
