@@ -368,6 +368,7 @@ struct Readback {
                          GL_STREAM_READ);
         }
         glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+        yuv.resize(yuv420Bytes(width, height));
         app.offscreenOutput = FrameOutput{framebuffer.name(), width, height};
         return true;
     }
@@ -386,10 +387,8 @@ struct Readback {
     bool deliver(int slot, HANDLE out) {
         glBindBuffer(GL_PIXEL_PACK_BUFFER, ring[slot].name());
         const void* pixels = glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
-        if (pixels != nullptr) {
-            yuv.resize(yuv420Bytes(width, height));
+        if (pixels != nullptr)
             rgbaToYuv420(static_cast<const std::uint8_t*>(pixels), width, height, yuv.data());
-        }
         glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
         glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
         return pixels != nullptr && writeAll(out, yuv.data(), yuv.size());

@@ -81,31 +81,40 @@ inline __m128i blockSums(const std::uint8_t* a, const std::uint8_t* b) {
                               _mm_add_epi16(right, _mm_srli_si128(right, 8)));
 }
 
-// Eight 2x2 blocks (sixteen pixels of two rows) into eight chroma bytes.
-inline void chromaOf16(const std::uint8_t* a, const std::uint8_t* b, __m128i coefficients,
-                       std::uint8_t* out) {
+// Two halves of 32-bit chroma sums into eight chroma bytes.
+inline void storeChroma(const __m128i (&halves)[2], std::uint8_t* out) {
     const __m128i bias = _mm_set1_epi32(chromaBias);
-    __m128i halves[2];
-    for (int i = 0; i < 2; ++i) {
-        const __m128i sums = dotPerPixel(blockSums(a + 32 * i, b + 32 * i),
-                                         blockSums(a + 32 * i + 16, b + 32 * i + 16), coefficients);
-        halves[i] = _mm_srai_epi32(_mm_add_epi32(sums, bias), chromaShift);
-    }
-    const __m128i words = _mm_packs_epi32(halves[0], halves[1]);
+    const __m128i words =
+        _mm_packs_epi32(_mm_srai_epi32(_mm_add_epi32(halves[0], bias), chromaShift),
+                        _mm_srai_epi32(_mm_add_epi32(halves[1], bias), chromaShift));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(words, words));
+}
+
+// Eight 2x2 blocks (sixteen pixels of two rows) into eight U and eight V bytes; both come from
+// the same block sums.
+inline void chromaOf16(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* u,
+                       std::uint8_t* v) {
+    const __m128i uCoefficients = _mm_setr_epi16(uR, uG, uB, 0, uR, uG, uB, 0);
+    const __m128i vCoefficients = _mm_setr_epi16(vR, vG, vB, 0, vR, vG, vB, 0);
+    __m128i uHalves[2], vHalves[2];
+    for (int i = 0; i < 2; ++i) {
+        const __m128i left = blockSums(a + 32 * i, b + 32 * i);
+        const __m128i right = blockSums(a + 32 * i + 16, b + 32 * i + 16);
+        uHalves[i] = dotPerPixel(left, right, uCoefficients);
+        vHalves[i] = dotPerPixel(left, right, vCoefficients);
+    }
+    storeChroma(uHalves, u);
+    storeChroma(vHalves, v);
 }
 
 // The pixels of two rows that come in whole runs of sixteen; returns how many that is.
 int convertFast(const std::uint8_t* top, const std::uint8_t* below, int width, std::uint8_t* yTop,
                 std::uint8_t* yBelow, std::uint8_t* u, std::uint8_t* v) {
-    const __m128i uCoefficients = _mm_setr_epi16(uR, uG, uB, 0, uR, uG, uB, 0);
-    const __m128i vCoefficients = _mm_setr_epi16(vR, vG, vB, 0, vR, vG, vB, 0);
     const int whole = width / 16 * 16;
     for (int x = 0; x < whole; x += 16) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(yTop + x), lumaOf16(top + x * 4));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(yBelow + x), lumaOf16(below + x * 4));
-        chromaOf16(top + x * 4, below + x * 4, uCoefficients, u + x / 2);
-        chromaOf16(top + x * 4, below + x * 4, vCoefficients, v + x / 2);
+        chromaOf16(top + x * 4, below + x * 4, u + x / 2, v + x / 2);
     }
     return whole;
 }
