@@ -3,8 +3,10 @@
 #include "app/FrameLoop.h"
 #include "app/Schedule.h"
 #include "app/ShowClock.h"
+#include "diagnostics/Format.h"
 #include "diagnostics/Logger.h"
 #include "launcher/Launcher.h"
+#include "launcher/LauncherChoices.h"
 #include "render/ScreenQuad.h"
 
 namespace {
@@ -63,8 +65,13 @@ bool Application::initPicture(const DisplaySettings& chosen) {
 
 bool Application::initRendering() {
     // At the chosen resolution, not the window's drawable size: GPU scaling stretches later.
-    if (!renderTargetA.init(settings, settings.width, settings.height) ||
-        !renderTargetB.init(settings, settings.width, settings.height))
+    // Only the cubes are drawn multisampled; the tunnel goes into the first target's
+    // single-sample framebuffer, so multisampled buffers there would be memory for nothing.
+    DisplaySettings singleSampled(settings);
+    singleSampled.coverageSampling = false;
+    singleSampled.antialiasingLevel = 0;
+    if (!renderTargetA.init(singleSampled, settings.width, settings.height) ||
+        !initMultisampledTarget())
         return false;
 
     fileSystem = new FileSystem;
@@ -83,6 +90,28 @@ bool Application::initRendering() {
         return false;
     glUseProgram(simpleProgram.name());
     glUniform1i(glGetUniformLocation(simpleProgram.name(), "tex"), 0);
+    return true;
+}
+
+bool Application::initMultisampledTarget() {
+    // A driver may refuse a count its limits allowed (per format, per size, per memory): fewer
+    // samples beat no show.
+    const AntialiasingValue chosen{settings.coverageSampling, settings.antialiasingLevel};
+    AntialiasingValue value = chosen;
+    while (!renderTargetB.build(settings, settings.width, settings.height)) {
+        if (!lowerAntialiasing(value, value)) {
+            reportIncompleteFramebuffer();
+            return false;
+        }
+        settings.coverageSampling = value.coverageSampling;
+        settings.antialiasingLevel = value.level;
+    }
+    if (value.coverageSampling != chosen.coverageSampling || value.level != chosen.level)
+        g_logger->write(LogDriver, formatString("Antialiasing %s is not complete on this GL: %s "
+                                                "instead",
+                                                antialiasingLabel(chosen).c_str(),
+                                                antialiasingLabel(value).c_str())
+                                       .c_str());
     return true;
 }
 
@@ -106,7 +135,7 @@ void Application::run() {
 FrameOutput Application::output() const {
     if (offscreenOutput.framebuffer != 0)
         return offscreenOutput;
-    return FrameOutput{0, window->drawableWidth(), window->drawableHeight()};
+    return FrameOutput{0, window->drawableWidth(), window->drawableHeight(), window->encodesSrgb};
 }
 
 void Application::drawFrame(float showTime) {

@@ -26,6 +26,8 @@ struct FrameOutput {
     GLuint framebuffer = 0;
     int width = 0;
     int height = 0;
+    // Whether the framebuffer encodes sRGB writes itself: off-screen ones do, a window may not.
+    bool encodesSrgb = true;
 };
 
 // Owns every long-lived object of the show. Members are declared in start-up order and so
@@ -69,5 +71,8 @@ class Application {
   private:
     // Render targets, file system, loaders, screen quad and simple program.
     bool initRendering();
+    // The second target at the chosen antialiasing, or the next lower that completes (the
+    // settings then say which).
+    bool initMultisampledTarget();
     bool initScenes();
 };

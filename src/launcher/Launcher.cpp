@@ -176,8 +176,7 @@ void Launcher::fillAntialiasing() {
     for (const ByteString& entry : entries.labels)
         addEntry(IDC_ANTIALIASING, entry.c_str());
     send(IDC_ANTIALIASING, CB_SETCURSEL, 0);
-    choices.msaaEntryCount = entries.msaaEntryCount;
-    choices.coverageAvailable = entries.coverageAvailable;
+    choices.antialiasingValues = entries.values;
 }
 
 bool Launcher::collectSelections() {

@@ -27,21 +27,66 @@ std::vector<ByteString> filteringEntries(const GraphicsLimits& limits) {
     return entries;
 }
 
+namespace {
+
+// The four coverage modes as (coverage, colour) samples, in the order of their levels.
+constexpr std::int32_t coverageModes[4][2] = {{8, 4}, {8, 8}, {16, 4}, {16, 8}};
+const char* const coverageLabels[4] = {"CSAA 8x", "CSAA 8xQ", "CSAA 16x", "CSAA 16xQ"};
+
+bool contains(const std::vector<std::int32_t>& counts, std::int32_t count) {
+    return std::find(counts.begin(), counts.end(), count) != counts.end();
+}
+
+} // namespace
+
+ByteString antialiasingLabel(const AntialiasingValue& value) {
+    if (value.coverageSampling)
+        return value.level >= 0 && value.level < 4 ? ByteString(coverageLabels[value.level])
+                                                   : formatString("CSAA mode %d", value.level);
+    return value.level >= 2 ? formatString("MSAA %dx", value.level) : ByteString("None");
+}
+
 AntialiasingEntries antialiasingEntries(const GraphicsLimits& limits) {
     AntialiasingEntries result;
-    result.labels.emplace_back("None");
-    forEachPowerOfTwoUpTo(std::min(limits.maxColourSamples, limits.maxDepthSamples),
-                          [&](int samples) {
-                              result.labels.emplace_back();
-                              assignFormat(result.labels.back(), "MSAA %dx", samples);
-                              ++result.msaaEntryCount;
-                          });
+    const auto offer = [&](AntialiasingValue value) {
+        result.labels.push_back(antialiasingLabel(value));
+        result.values.push_back(value);
+    };
+    offer({false, 0});
+    forEachPowerOfTwoUpTo(
+        std::min({limits.maxColourSamples, limits.maxDepthSamples, limits.maxSamples}),
+        [&](int samples) {
+            if (!limits.formatSamplesListed || (contains(limits.colourFormatSamples, samples) &&
+                                                contains(limits.depthFormatSamples, samples)))
+                offer({false, samples});
+        });
     if (limits.coverageSampling) {
-        result.coverageAvailable = true;
-        for (const char* label : {"CSAA 8x", "CSAA 8xQ", "CSAA 16x", "CSAA 16xQ"})
-            result.labels.emplace_back(label);
+        for (int mode = 0; mode < 4; ++mode) {
+            const std::pair<std::int32_t, std::int32_t> pair(coverageModes[mode][0],
+                                                             coverageModes[mode][1]);
+            if (std::find(limits.coverageModes.begin(), limits.coverageModes.end(), pair) !=
+                limits.coverageModes.end())
+                offer({true, mode});
+        }
     }
     return result;
+}
+
+bool lowerAntialiasing(const AntialiasingValue& value, AntialiasingValue& lower) {
+    if (value.coverageSampling) {
+        if (value.level < 0 || value.level > 3)
+            return false;
+        lower = value.level > 0 ? AntialiasingValue{true, value.level - 1}
+                                : AntialiasingValue{false, coverageModes[0][1]};
+        return true;
+    }
+    if (value.level < 2)
+        return false;
+    std::int64_t samples = 1;
+    while (samples * 2 < value.level)
+        samples *= 2;
+    lower = {false, samples >= 2 ? static_cast<std::int32_t>(samples) : 0};
+    return true;
 }
 
 void writeSettings(const LauncherChoices& choices, DisplaySettings& settings) {
@@ -57,15 +102,11 @@ void writeSettings(const LauncherChoices& choices, DisplaySettings& settings) {
     settings.gpuScale = choices.gpuScale;
     settings.filtering = choices.filteringIndex;
 
-    // The entry's index encodes the level: "None", then MSAA 2^k, then the coverage modes.
     const std::int32_t k = choices.antialiasingIndex;
-    settings.coverageSampling = false;
-    if (k <= 0) {
-        settings.antialiasingLevel = 0;
-    } else if (choices.coverageAvailable && k >= choices.msaaEntryCount) {
-        settings.coverageSampling = true;
-        settings.antialiasingLevel = k - choices.msaaEntryCount;
-    } else {
-        settings.antialiasingLevel = std::int32_t(1) << k;
-    }
+    const AntialiasingValue value =
+        k > 0 && static_cast<std::size_t>(k) < choices.antialiasingValues.size()
+            ? choices.antialiasingValues[static_cast<std::size_t>(k)]
+            : AntialiasingValue{};
+    settings.coverageSampling = value.coverageSampling;
+    settings.antialiasingLevel = value.level;
 }

@@ -5,10 +5,7 @@
 namespace {
 
 bool complete() {
-    if (glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE)
-        return true;
-    g_logger->write(LogGpuObject, "Framebuffer incomplete");
-    return false;
+    return glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
 void attachDepthStencil(GLuint renderbuffer) {
@@ -19,6 +16,10 @@ void attachDepthStencil(GLuint renderbuffer) {
 }
 
 } // namespace
+
+void reportIncompleteFramebuffer() {
+    g_logger->write(LogGpuObject, "Framebuffer incomplete");
+}
 
 void allocateRenderbufferStorage(const DisplaySettings& settings, GLenum format, int width,
                                  int height) {
@@ -50,6 +51,13 @@ void attachColorTexture(Texture& texture, int width, int height) {
 }
 
 bool RenderTarget::init(const DisplaySettings& settings, int targetWidth, int targetHeight) {
+    if (build(settings, targetWidth, targetHeight))
+        return true;
+    reportIncompleteFramebuffer();
+    return false;
+}
+
+bool RenderTarget::build(const DisplaySettings& settings, int targetWidth, int targetHeight) {
     width = targetWidth;
     height = targetHeight;
     multisampled = settings.coverageSampling || settings.antialiasingLevel > 1;
@@ -72,6 +80,8 @@ bool RenderTarget::init(const DisplaySettings& settings, int targetWidth, int ta
         framebuffer.recreate();
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name());
     } else {
+        multisampleColorBuffer.destroy();
+        multisampleFramebuffer.destroy();
         framebuffer.recreate();
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer.name());
         attachDepthStencil(depthStencilBuffer.name());

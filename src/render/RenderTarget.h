@@ -17,6 +17,9 @@ class RenderTarget {
 
     // Logs "Framebuffer incomplete" and returns false when a framebuffer it built is incomplete.
     bool init(const DisplaySettings& settings, int width, int height);
+    // The same without the line, for a caller that tries again with fewer samples. Objects of an
+    // earlier build that this one does not use are deleted.
+    bool build(const DisplaySettings& settings, int width, int height);
     GLuint drawFramebuffer() const;
     // Afterwards colorTexture holds the image; nothing to do when not multisampled.
     void resolve();
@@ -32,6 +35,9 @@ class RenderTarget {
     std::int32_t width = 0;
     std::int32_t height = 0;
 };
+
+// Writes the line of a framebuffer that is not complete.
+void reportIncompleteFramebuffer();
 
 // Re-creates `texture` as a single-level sRGB colour texture with linear filtering, bound on unit
 // 0, and attaches it as colour 0 of the framebuffer bound for drawing.

@@ -27,7 +27,9 @@ GraphicsLimits recordedLimits() {
     limits.maxAnisotropy = 16;
     limits.maxColourSamples = 8;
     limits.maxDepthSamples = 8;
+    limits.maxSamples = 8;
     limits.coverageSampling = true;
+    limits.coverageModes = {{8, 4}, {8, 8}, {16, 4}, {16, 8}};
     return limits;
 }
 

@@ -179,8 +179,7 @@ DisplaySettings chooseSettings(Options& options) {
     if (choices.antialiasingIndex < 0 || choices.antialiasingIndex >= antialiasingCount)
         refuse("no antialiasing entry %d: this GL offers 0 to %d", choices.antialiasingIndex,
                antialiasingCount - 1);
-    choices.coverageAvailable = antialiasing.coverageAvailable;
-    choices.msaaEntryCount = antialiasing.msaaEntryCount;
+    choices.antialiasingValues = antialiasing.values;
 
     DisplaySettings settings{};
     writeSettings(choices, settings);
