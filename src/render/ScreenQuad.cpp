@@ -33,3 +33,15 @@ void createScreenQuad(GpuBuffer& buffer, VertexArray& vertexArray) {
     glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 0,
                           reinterpret_cast<const void*>(sizeof positions));
 }
+
+void drawScreenQuadInto(bool encodes) {
+    if (encodes) {
+        drawScreenQuad();
+        return;
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SRGB_DECODE_EXT, GL_SKIP_DECODE_EXT);
+    glDisable(GL_FRAMEBUFFER_SRGB);
+    drawScreenQuad();
+    glEnable(GL_FRAMEBUFFER_SRGB);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SRGB_DECODE_EXT, GL_DECODE_EXT);
+}

@@ -26,6 +26,7 @@ void TextScene::render() {
     glBindTexture(GL_TEXTURE_2D, images[currentImage].name());
     glBindVertexArray(application->quadVertexArray.name());
     glUseProgram(application->simpleProgram.name());
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, application->output().framebuffer);
-    drawScreenQuad();
+    const FrameOutput output = application->output();
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, output.framebuffer);
+    drawScreenQuadInto(output.encodesSrgb);
 }

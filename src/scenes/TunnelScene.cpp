@@ -205,7 +205,7 @@ void TunnelScene::render() {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, output.framebuffer);
     glViewport(0, 0, output.width, output.height);
     glBindTexture(GL_TEXTURE_2D, app.renderTargetA.colorTexture.name());
-    drawScreenQuad();
+    drawScreenQuadInto(output.encodesSrgb);
     if (passObserver != nullptr)
         passObserver->frameEnds();
 }
