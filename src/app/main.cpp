@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "core/String.h"
 #include "diagnostics/WindowsDebugLogger.h"
 
 #include <commctrl.h>
@@ -11,9 +12,24 @@ __declspec(dllexport) DWORD NvOptimusEnablement = 1;
 __declspec(dllexport) DWORD AmdPowerXpressRequestHighPerformance = 1;
 }
 
+namespace {
+
+// Started by a double click, the show has no console and no debugger attached: without a box a
+// failed start looks like nothing happened. The box repeats the failure's own line.
+void showStartFailure(const WindowsDebugLogger& logger) {
+    if (logger.lastFailure().empty())
+        g_logger->write(LogPlatform, "The show could not start");
+    WideString text;
+    utf8ToWide(logger.lastFailure().c_str(), text);
+    MessageBoxW(nullptr, wideText(text), L"Intro", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+} // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitCommonControls();
-    g_logger = new WindowsDebugLogger;
+    auto* logger = new WindowsDebugLogger;
+    g_logger = logger;
 
     StartResult result;
     {
@@ -23,5 +39,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (result == StartResult::Ready)
             application.run();
     }
+    if (result == StartResult::Failed)
+        showStartFailure(*logger);
     return exitCodeFor(result);
 }

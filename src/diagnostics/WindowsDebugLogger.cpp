@@ -1,7 +1,5 @@
 #include "diagnostics/WindowsDebugLogger.h"
 
-#include "core/String.h"
-
 #include <windows.h>
 
 bool WindowsDebugLogger::resetLevel() {
@@ -12,6 +10,8 @@ bool WindowsDebugLogger::resetLevel() {
 void WindowsDebugLogger::write(int level, const char* text) {
     if (level < minimumLevel)
         return;
+    if (level > LogDriver)
+        lastFailure_ = ByteString(text);
     WideString wide;
     utf8ToWide(text, wide);
     OutputDebugStringW(wideText(wide));

@@ -15,6 +15,16 @@ constexpr DWORD extendedStyle = WS_EX_APPWINDOW;
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_NCCREATE:
+        // The visible window carries its owner; the bootstrap window none.
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(
+                              reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
+        return DefWindowProcW(window, message, wParam, lParam);
+    case WM_ACTIVATEAPP:
+        if (auto* owner = reinterpret_cast<OpenGLWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
+            owner->activationChanged(wParam != FALSE);
+        return 0;
     case WM_CLOSE:
         // The frame loop ends on the quit message; the window itself goes at teardown.
         PostQuitMessage(0);
@@ -83,6 +93,21 @@ HINSTANCE moduleInstance() {
 // GCC warns about casts between unrelated function types unless they pass through void(*)().
 template <class Function> Function entryPoint(const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(wglGetProcAddress(name)));
+}
+
+// Whether the window's back buffer encodes writes to sRGB. Drivers differ for the default
+// framebuffer (a format granted without the encoding, GL_FRAMEBUFFER_SRGB ignored for it), so one
+// known linear value is drawn and read back: 0.5 is 188 encoded, 128 not. Only an unmistakable
+// raw value counts as no encoding; the frame loop draws over the pixel.
+bool backBufferEncodesSrgb() {
+    glViewport(0, 0, 1, 1);
+    glColor4f(0.5f, 0.5f, 0.5f, 1.0f);
+    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    unsigned char pixel[4] = {};
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    return pixel[0] < 124 || pixel[0] > 132;
 }
 
 void logDriverString(GLenum name) {
@@ -181,6 +206,8 @@ OpenGLWindow::~OpenGLWindow() {
                 }
                 ReleaseDC(window_, deviceContext_);
             }
+            // Losing activation while being destroyed is no Alt+Tab.
+            SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
             DestroyWindow(window_);
         }
         UnregisterClassA(MAKEINTATOM(classAtom_), moduleInstance());
@@ -288,25 +315,15 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
     DestroyWindow(window_);
     window_ = nullptr;
 
-    if (fullscreen && !settings_.gpuScale) {
-        DEVMODEA mode = {};
-        mode.dmSize = sizeof mode;
-        mode.dmDriverExtra = 0;
-        mode.dmFields = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
-        mode.dmPosition.x = display.left;
-        mode.dmPosition.y = display.top;
-        mode.dmPelsWidth = settings_.width;
-        mode.dmPelsHeight = settings_.height;
-        if (!attempt(Step::SwitchDisplayMode) ||
-            ChangeDisplaySettingsExA(settings_.deviceName.c_str(), &mode, nullptr, CDS_FULLSCREEN,
-                                     nullptr) != DISP_CHANGE_SUCCESSFUL)
+    if (switchesDisplayMode()) {
+        if (!attempt(Step::SwitchDisplayMode) || !switchDisplayMode())
             return fail(Step::SwitchDisplayMode);
         displayModeChanged_ = true;
     }
 
     if (attempt(Step::CreateVisibleWindow))
         window_ = CreateWindowExW(extendedStyle, windowName, windowName, style, x, y, width, height,
-                                  nullptr, nullptr, moduleInstance(), nullptr);
+                                  nullptr, nullptr, moduleInstance(), this);
     if (window_ == nullptr)
         return fail(Step::CreateVisibleWindow);
     if (attempt(Step::GetWindowDeviceContext))
@@ -331,14 +348,69 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
         cursorHidden_ = true;
     }
     ShowWindow(window_, SW_SHOW);
+    // Windows may refuse the foreground to a window made after the launcher closed and flash its
+    // taskbar button instead; the keypress on "Demo" entitles this process to ask for it.
+    SetForegroundWindow(window_);
+    SetFocus(window_);
 
     applySwapInterval(settings_.vsync, WGLEW_EXT_swap_control_tear != 0, wglSwapIntervalEXT);
-
-    glEnable(GL_FRAMEBUFFER_SRGB);
-    glEnable(GL_CULL_FACE);
 
     logDriverString(GL_VENDOR);
     logDriverString(GL_RENDERER);
     logDriverString(GL_VERSION);
+    // GLSL 3.30 shaders, framebuffer objects, instancing: the basic display adapter and some
+    // remote desktops offer only GL 1.1 and would fail later without a word.
+    if (!GLEW_VERSION_3_3) {
+        const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        g_logger->write(LogPlatform,
+                        formatString("This computer's OpenGL driver does not offer OpenGL 3.3, "
+                                     "which the show needs (it offers %s)",
+                                     version != nullptr ? version : "none")
+                            .c_str());
+        return false;
+    }
+
+    glEnable(GL_FRAMEBUFFER_SRGB);
+    if (!backBufferEncodesSrgb()) {
+        // Without the extension the encoded bytes cannot be passed through: too dark, but shown.
+        encodesSrgb = !GLEW_EXT_texture_sRGB_decode;
+        g_logger->write(LogDriver, encodesSrgb ? "The window does not encode sRGB"
+                                               : "The window does not encode sRGB: the picture "
+                                                 "is passed to it encoded");
+    }
+    glEnable(GL_CULL_FACE);
     return true;
+}
+
+bool OpenGLWindow::switchesDisplayMode() const {
+    return settings_.fullscreen && !settings_.gpuScale;
+}
+
+bool OpenGLWindow::switchDisplayMode() {
+    const auto& display = settings_.monitorInfo.rcMonitor;
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    mode.dmDriverExtra = 0;
+    mode.dmFields = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmPosition.x = display.left;
+    mode.dmPosition.y = display.top;
+    mode.dmPelsWidth = settings_.width;
+    mode.dmPelsHeight = settings_.height;
+    return ChangeDisplaySettingsExA(settings_.deviceName.c_str(), &mode, nullptr, CDS_FULLSCREEN,
+                                    nullptr) == DISP_CHANGE_SUCCESSFUL;
+}
+
+void OpenGLWindow::activationChanged(bool active) {
+    // As full-screen programs do: the desktop gets its own mode back while another program is
+    // in front, and the show its mode when the user returns. The clock and music run on.
+    if (!switchesDisplayMode())
+        return;
+    if (!active && displayModeChanged_) {
+        ChangeDisplaySettingsExA(settings_.deviceName.c_str(), nullptr, nullptr, 0, nullptr);
+        displayModeChanged_ = false;
+        ShowWindow(window_, SW_MINIMIZE);
+    } else if (active && !displayModeChanged_) {
+        displayModeChanged_ = switchDisplayMode();
+        ShowWindow(window_, SW_RESTORE);
+    }
 }

@@ -28,6 +28,14 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     HDC deviceContext() const { return deviceContext_; }
     HWND windowHandle() const { return window_; }
 
+    // Called by the window procedure when the show gains or loses activation.
+    void activationChanged(bool active);
+
+    // Whether the window's back buffer encodes sRGB writes, as found when it was created; where
+    // it does not, passes into the window hand it their already encoded bytes. A test sets it to
+    // false to take a driver's path that this GL does not.
+    bool encodesSrgb = true;
+
   private:
     // The start-up steps that can fail, for the test seam below.
     enum class Step : int {
@@ -51,6 +59,9 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     // Test seam: the step named by failingStep_ is not attempted and reports failure, so that
     // tests can reach every partly built state. Production code never sets it.
     bool attempt(Step step) const { return step != failingStep_; }
+    // Full screen without GPU scaling switches the display's mode.
+    bool switchesDisplayMode() const;
+    bool switchDisplayMode();
     // Writes the line that names the failed step; always false.
     bool fail(Step step) const;
     friend struct OpenGLWindowFaults;
