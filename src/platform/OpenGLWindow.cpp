@@ -411,6 +411,20 @@ void OpenGLWindow::activationChanged(bool active) {
         ShowWindow(window_, SW_MINIMIZE);
     } else if (active && !displayModeChanged_) {
         displayModeChanged_ = switchDisplayMode();
-        ShowWindow(window_, SW_RESTORE);
+        // Made maximized, the window would restore to the rectangle it was made with, the
+        // desktop mode's (also when the taskbar's restore command comes after this): it becomes
+        // a normal window over the display as it is now.
+        const auto& display = settings_.monitorInfo.rcMonitor;
+        const int width = displayModeChanged_ ? settings_.width : display.right - display.left;
+        const int height = displayModeChanged_ ? settings_.height : display.bottom - display.top;
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof placement;
+        GetWindowPlacement(window_, &placement);
+        placement.flags = 0;
+        placement.showCmd = SW_SHOWNORMAL;
+        placement.rcNormalPosition = {display.left, display.top, display.left + width,
+                                      display.top + height};
+        SetWindowPlacement(window_, &placement);
+        SetWindowPos(window_, HWND_TOP, display.left, display.top, width, height, 0);
     }
 }

@@ -1,19 +1,26 @@
 // Reports, from inside the Wine session, the top-level windows of class "OpenGL" of every process,
-// every running show.exe and the lists of an open "Intro" dialog: the end-to-end tests compare
-// what the show opened with what it should have opened, drive the launcher by what it offers, and
-// the soak watches the process's handles and memory. One line each:
+// every running show.exe, the lists of an open "Intro" dialog and a message box of show.exe: the
+// end-to-end tests compare what the show opened with what it should have opened, drive the
+// launcher by what it offers, and the soak watches the process's handles and memory. One line
+// each:
 //   window visible=1 title=OpenGL client=1280x720 origin=3,22 rect=0,0,1286,745 image=show.exe
-//          close=1275,11
+//          close=1275,11 foreground=1 iconic=0
+//   box icon=1 buttons=OK ok=960,560 title=Intro text=File not found: ...
 //   process image=show.exe pid=32 handles=120 private=52428800
 //   dialog client=738,455,1187,650
 //   control id=1006 class=ComboBox rect=790,481,922,502
 //   list id=1006 selected=2 items=1920 x 1080|1680 x 1050|1280 x 720
 //   check id=1003 checked=1
+// where foreground says the window is the active one, icon that the box shows one, buttons the
+// texts of its buttons and ok the screen point of its OK button. "window_probe restore" gives
+// every show window back the foreground and restores it, as a click on its taskbar button does;
+// "window_probe other SECONDS" is another program: a window of its own, made active, for so long.
 // where close is a screen point on the caption's close button ("none" without one), origin the
 // client area's top left and rect the window's outer rectangle on screen, private the process's
 // private bytes, and id the dialog control's identifier; rectangles are left, top, right, bottom
 // in screen pixels.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -71,6 +78,8 @@ std::string closeButton(HWND window) {
     return std::to_string(x) + "," + std::to_string(y);
 }
 
+bool restoring = false;
+
 BOOL CALLBACK report(HWND window, LPARAM) {
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
@@ -85,10 +94,74 @@ BOOL CALLBACK report(HWND window, LPARAM) {
     RECT outer = {};
     GetWindowRect(window, &outer);
     std::printf("window visible=%d title=%s client=%ldx%ld origin=%ld,%ld rect=%ld,%ld,%ld,%ld "
-                "image=%s close=%s\n",
+                "image=%s close=%s foreground=%d iconic=%d\n",
                 IsWindowVisible(window) ? 1 : 0, utf8(title).c_str(), client.right - client.left,
                 client.bottom - client.top, origin.x, origin.y, outer.left, outer.top, outer.right,
-                outer.bottom, utf8(imageName(window)).c_str(), closeButton(window).c_str());
+                outer.bottom, utf8(imageName(window)).c_str(), closeButton(window).c_str(),
+                GetForegroundWindow() == window ? 1 : 0, IsIconic(window) ? 1 : 0);
+    if (restoring) {
+        PostMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+        SetForegroundWindow(window);
+    }
+    return TRUE;
+}
+
+// The launcher is the dialog with a resolution list; any other dialog of show.exe is a box.
+constexpr int resolutionList = 1006;
+HWND launcher = nullptr;
+
+struct Box {
+    std::string text, buttons, ok;
+    bool icon = false;
+};
+
+BOOL CALLBACK readBoxControl(HWND control, LPARAM data) {
+    Box& box = *reinterpret_cast<Box*>(data);
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, 32);
+    wchar_t text[1024] = {};
+    GetWindowTextW(control, text, 1024);
+    if (lstrcmpiW(className, L"Button") == 0) {
+        box.buttons += (box.buttons.empty() ? "" : "|") + utf8(text);
+        if (GetDlgCtrlID(control) == IDOK) {
+            RECT r = {};
+            GetWindowRect(control, &r);
+            box.ok = std::to_string((r.left + r.right) / 2) + "," +
+                     std::to_string((r.top + r.bottom) / 2);
+        }
+    } else if (lstrcmpiW(className, L"Static") == 0) {
+        if ((GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            box.icon = true;
+        else if (text[0] != 0)
+            box.text = utf8(text);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK reportDialog(HWND window, LPARAM) {
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (std::wstring(className) != L"#32770" || !IsWindowVisible(window))
+        return TRUE;
+    if (GetDlgItem(window, resolutionList) != nullptr) {
+        launcher = window;
+        return TRUE;
+    }
+    if (lstrcmpiW(imageName(window).c_str(), L"show.exe") != 0)
+        return TRUE;
+    Box box;
+    EnumChildWindows(window, readBoxControl, reinterpret_cast<LPARAM>(&box));
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    std::string text;
+    for (char c : box.text)
+        text += c == '\n'   ? std::string("\\n")
+                : c == '\\' ? std::string("\\\\")
+                : c == '\r' ? std::string()
+                            : std::string(1, c);
+    std::printf("box icon=%d buttons=%s ok=%s title=%s text=%s\n", box.icon ? 1 : 0,
+                box.buttons.c_str(), box.ok.empty() ? "none" : box.ok.c_str(), utf8(title).c_str(),
+                text.c_str());
     return TRUE;
 }
 
@@ -153,12 +226,38 @@ void reportShows() {
     CloseHandle(snapshot);
 }
 
+// Another program the user switches to.
+void beAnotherProgram(int seconds) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"OtherProgram";
+    RegisterClassW(&windowClass);
+    const HWND window =
+        CreateWindowExW(0, L"OtherProgram", L"Other program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
+                        100, 400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
+    SetForegroundWindow(window);
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
+    while (GetTickCount64() < end) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        Sleep(20);
+    }
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "other") {
+        beAnotherProgram(std::atoi(argv[2]));
+        return 0;
+    }
+    restoring = argc > 1 && std::string(argv[1]) == "restore";
     EnumWindows(report, 0);
     reportShows();
-    if (const HWND dialog = FindWindowW(L"#32770", L"Intro")) {
+    EnumWindows(reportDialog, 0);
+    if (const HWND dialog = launcher) {
         RECT client = {};
         GetClientRect(dialog, &client);
         MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);

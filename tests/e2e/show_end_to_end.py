@@ -70,9 +70,9 @@ def poll(condition, timeout, interval=0.1):
         time.sleep(interval)
 
 
-def probe():
+def probe(*action):
     """Windows of class "OpenGL" and running show.exe processes, as seen inside the session."""
-    out = wine(ARGS.probe, capture_output=True, text=True, timeout=60).stdout
+    out = wine(ARGS.probe, *action, capture_output=True, text=True, timeout=60).stdout
     windows, processes = [], []
     for line in out.splitlines():
         kind, *fields = line.split()
@@ -82,13 +82,44 @@ def probe():
     return windows, processes
 
 
+def message_box(show):
+    """show.exe's open message box as the probe reads it: icon, buttons, ok (a screen point),
+    title and text; None without one."""
+    for line in show.probe().splitlines():
+        if line.startswith("box "):
+            head, _, text = line[4:].partition(" text=")
+            box = dict(f.split("=", 1) for f in head.split(" ", 3))
+            box["text"] = unescape(text)
+            return box
+    return None
+
+
+def press_failure_box(show, name):
+    """The box a failed start-up shows: an error icon, one OK button and the debugger's last
+    line, pressed as a user would; a screenshot of it is kept."""
+    box = poll(lambda: message_box(show) or (None if show.running() else "gone"), 30, 0.5)
+    if not check(isinstance(box, dict), f"{name}: no message box (exit code "
+                                        f"{show.process.poll()})"):
+        return
+    messages = poll(show.debug_output, 5)
+    print(f"{name}: the box says {box['text']!r}", flush=True)
+    check(box["title"] == "Intro" and box["icon"] == "1" and box["buttons"] == "OK"
+          and messages and box["text"] == messages[-1],
+          f"{name}: box {box}, last debugger line {messages[-1:]}")
+    save_png(screenshot(), f"box-{name}.png")
+    x, y = box["ok"].split(",")
+    xdotool("mousemove", x, y, "click", "1")
+
+
 IDC_RESOLUTION, IDC_ASPECT, IDC_DISPLAY = 1006, 1004, 1009
 
 
-def dialog_state():
-    """The open "Intro" dialog as the probe reads it: {"lists": {id: (selected, [items])},
-    "controls": [(id, class, rect)], "client": rect}, rectangles as (left, top, right, bottom)."""
-    out = wine(ARGS.probe, capture_output=True, text=True, timeout=60).stdout
+def dialog_state(out=None):
+    """The open "Intro" dialog as the probe reads it (or read it: out): {"lists": {id: (selected,
+    [items])}, "controls": [(id, class, rect)], "client": rect}, rectangles as (left, top,
+    right, bottom)."""
+    if out is None:
+        out = wine(ARGS.probe, capture_output=True, text=True, timeout=60).stdout
     state = {"lists": {}, "controls": [], "client": None}
     rect = lambda text: tuple(int(v) for v in text.split(","))
     for line in out.splitlines():
@@ -240,6 +271,8 @@ class Show:
     def __init__(self, exe=None, sound=None, env_dir=None, display=None, launcher=(), cwd=None,
                  extra_env=None):
         self.log = tempfile.TemporaryFile()
+        self.env_dir = env_dir or ARGS.env
+        self.display = display
         env = {"SHOW_WINEDEBUG": "warn+seh", **(extra_env or {})}
         if sound:
             env["SHOW_SOUND_FILE"] = sound
@@ -249,6 +282,13 @@ class Show:
                                          exe or ARGS.show],
                                         stdout=subprocess.DEVNULL, stderr=self.log,
                                         env=dict(x_env(), **env), cwd=cwd)
+
+    def probe(self):
+        """What the probe prints, run in the show's own environment and display."""
+        return subprocess.run([ARGS.wine_run, self.env_dir, ARGS.probe],
+                              env=dict(x_env(), **({"SHOW_DISPLAY": self.display}
+                                                   if self.display else {})),
+                              capture_output=True, text=True, timeout=60).stdout
 
     def running(self):
         return self.process.poll() is None
@@ -360,6 +400,7 @@ def windowed_show(exe=None, what="windowed", cwd=None):
             check(row.get("visible") == "1" and row.get("title") == "OpenGL",
                   f"window: {row}")
             check(row.get("client") == "1280x720", f"client area: {row}")
+            check(row.get("foreground") == "1", f"the show does not have the keyboard: {row}")
             check(row.get("origin") == f"{x + border},{y + height - 720 - border}",
                   f"the client area is not where the picture was watched: {row}")
         if check(seen and seen[0][1] == "page1", "text page 1 never appeared"):
@@ -491,6 +532,56 @@ def switched_fullscreen(leave_key):
         check(after, f"{what}: the desktop was not restored: {monitors()}")
     finally:
         show.kill()
+
+
+def alt_tab():
+    """Another program activated while the show runs in a switched mode: the desktop gets its
+    mode back and the show is minimised, its process running on; brought back (as by its taskbar
+    button), it switches the mode again and covers it; Escape then leaves the desktop as it was.
+    The other program is a window of the probe's, made active."""
+    what = "Alt+Tab"
+    show = Show()
+    other = None
+    try:
+        if answer_launcher(show, []) is None:
+            return
+        print(f"{what}: xrandr before the show: {monitors()}", flush=True)
+        if start_at(show, TO_RESOLUTION, "1280 x 720", what) is None:
+            return
+        switched = lambda: monitors()[0] == "1280x720+0+0"
+        check(poll(switched, 10), f"{what}: the display was not switched: {monitors()}")
+        print(f"{what}: xrandr during the show: {monitors()}", flush=True)
+        other = subprocess.Popen([ARGS.wine_run, ARGS.env, ARGS.probe, "other", "60"],
+                                 env=x_env(), stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        away = poll(lambda: monitors() == DESKTOP, 10)
+        print(f"{what}: xrandr with another program active: {monitors()}", flush=True)
+        windows, _ = probe()
+        check(away and show.running() and windows and windows[0].get("iconic") == "1",
+              f"{what}: the desktop's mode was not given back or the show not minimised: "
+              f"{monitors()} {windows} running={show.running()}")
+        probe("restore")
+        back = poll(lambda: switched() and [w for w in probe()[0] if w.get("iconic") == "0"
+                                            and w.get("foreground") == "1"], 15)
+        print(f"{what}: xrandr after coming back: {monitors()}", flush=True)
+        if check(back and back[0].get("rect") == "0,0,1280,720",
+                 f"{what}: the show did not come back over its mode: {monitors()} {back}"):
+            time.sleep(1)
+            shot = screenshot()
+            save_png(shot, "alt-tab-back.png")
+            fills_screen(shot, 1280, 720, what)
+        xdotool("key", "Escape")
+        elapsed = show.seconds_to_exit(timeout=10)
+        check(elapsed is not None and show.process.returncode == 0,
+              f"{what}: exit code {show.process.poll()} after Escape")
+        after = poll(lambda: monitors() == DESKTOP, 5)
+        print(f"{what}: xrandr after Escape: {monitors()}", flush=True)
+        check(after, f"{what}: the desktop was not restored: {monitors()}")
+    finally:
+        show.kill()
+        if other is not None:
+            other.kill()
+            other.wait()
 
 
 def second_monitor():
@@ -753,6 +844,7 @@ def broken_content(name, damage, extra_env=None):
     try:
         if answer_launcher(show, WINDOWED) is None:
             return
+        press_failure_box(show, name)
         elapsed = show.seconds_to_exit(timeout=20)
         if check(elapsed is not None, f"{name}: the program did not end"):
             print(f"{name}: exit code {show.process.returncode} {elapsed:.2f} s after \"Demo\"",
@@ -791,8 +883,10 @@ def failed_start(name, show, expected, demo=False):
         # arrive before the focus).
         for _ in range(5 if demo else 0):
             xdotool("key", "Return")
-            if show.seconds_to_exit(timeout=3) is not None:
+            # The probe, not the title: the box that follows is titled "Intro" too.
+            if poll(lambda: dialog_state(show.probe())["client"] is None, 3, 0.5):
                 break
+        press_failure_box(show, name)
         elapsed = show.seconds_to_exit(timeout=30)
         if check(elapsed is not None, f"{name}: the program did not end"):
             print(f"{name}: exit code {show.process.returncode} after {elapsed:.2f} s",
@@ -1111,6 +1205,7 @@ CASES = {
     "fullscreen": fullscreen_gpu_scale,
     "switched_escape": lambda: switched_fullscreen("Escape"),
     "switched_close": lambda: switched_fullscreen("alt+F4"),
+    "alt_tab": alt_tab,
     "dist_zip": from_dist_zip,
     "non_ascii_folder": non_ascii_folder,
     "two_monitors": second_monitor,
@@ -1130,6 +1225,12 @@ CASES = {
         "no_sound_device",
         lambda data: [re.compile(r"Unable to create the DirectSound device \(0x[0-9A-F]{8}\)")],
         {"SHOW_SOUND_SLAVE": "hw:31"}),
+    # A driver that offers only OpenGL 3.0 (Mesa told to say so).
+    "old_opengl": lambda: broken_content(
+        "old_opengl",
+        lambda data: [re.compile(r"This computer's OpenGL driver does not offer OpenGL 3\.3, "
+                                 r"which the show needs \(it offers 3\.0 .+\)")],
+        {"SHOW_MESA_GL_VERSION": "3.0"}),
     "dialog_fails": dialog_fails,
     "rival_class": rival_class,
     "no_opengl": no_opengl,
@@ -1140,7 +1241,8 @@ CASES = {
 
 
 # Cases that need more than any screen gives: real mode switches, two monitors, the zip.
-NEEDS = {"switched_escape": "modes", "switched_close": "modes", "two_monitors": "two monitors",
+NEEDS = {"switched_escape": "modes", "switched_close": "modes", "alt_tab": "modes",
+         "two_monitors": "two monitors",
          "high_dpi": "two monitors", "dist_zip": "zip", "soak": "request"}
 
 
