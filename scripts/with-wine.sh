@@ -15,8 +15,9 @@ case "$1" in
 frames)
     out="$root/build/frames"
     mkdir -p "$out"
-    # The launcher's antialiasing entries "None" and "MSAA 4x".
-    for antialiasing in 0 2; do
+    # The launcher's antialiasing entries "None" and "MSAA 4x", by label: which entries a GL
+    # offers depends on its sample limits.
+    for antialiasing in None "MSAA 4x"; do
         # shellcheck disable=SC2086
         run "$build/tools/video/video_writer.exe" still --size 1280x720 --filtering "${3:-1}" \
             --antialiasing "$antialiasing" "$out" $2 |

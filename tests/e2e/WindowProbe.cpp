@@ -14,13 +14,12 @@
 // where foreground says the window is the active one, icon that the box shows one, buttons the
 // texts of its buttons and ok the screen point of its OK button. "window_probe restore" gives
 // every show window back the foreground and restores it, as a click on its taskbar button does;
-// "window_probe other SECONDS" is another program: a window of its own, made active, for so long.
+// "window_probe other" is another program: a box of its own, made active, until it is ended.
 // where close is a screen point on the caption's close button ("none" without one), origin the
 // client area's top left and rect the window's outer rectangle on screen, private the process's
 // private bytes, and id the dialog control's identifier; rectangles are left, top, right, bottom
 // in screen pixels.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -110,58 +109,49 @@ BOOL CALLBACK report(HWND window, LPARAM) {
 constexpr int resolutionList = 1006;
 HWND launcher = nullptr;
 
+// A message box's text, its buttons' texts, its OK button's centre and whether it has an icon.
 struct Box {
-    std::string text, buttons, ok;
+    std::string text, buttons, ok = "none";
     bool icon = false;
 };
 
 BOOL CALLBACK readBoxControl(HWND control, LPARAM data) {
     Box& box = *reinterpret_cast<Box*>(data);
-    wchar_t className[32] = {};
+    wchar_t className[32] = {}, text[1024] = {};
     GetClassNameW(control, className, 32);
-    wchar_t text[1024] = {};
     GetWindowTextW(control, text, 1024);
-    if (lstrcmpiW(className, L"Button") == 0) {
+    RECT r = {};
+    GetWindowRect(control, &r);
+    if (lstrcmpiW(className, L"Button") == 0)
         box.buttons += (box.buttons.empty() ? "" : "|") + utf8(text);
-        if (GetDlgCtrlID(control) == IDOK) {
-            RECT r = {};
-            GetWindowRect(control, &r);
-            box.ok = std::to_string((r.left + r.right) / 2) + "," +
-                     std::to_string((r.top + r.bottom) / 2);
-        }
-    } else if (lstrcmpiW(className, L"Static") == 0) {
-        if ((GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-            box.icon = true;
-        else if (text[0] != 0)
-            box.text = utf8(text);
-    }
+    if (lstrcmpiW(className, L"Button") == 0 && GetDlgCtrlID(control) == IDOK)
+        box.ok =
+            std::to_string((r.left + r.right) / 2) + "," + std::to_string((r.top + r.bottom) / 2);
+    if (lstrcmpiW(className, L"Static") == 0 &&
+        (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+        box.icon = true;
+    else if (lstrcmpiW(className, L"Static") == 0 && text[0] != 0)
+        box.text = utf8(text);
     return TRUE;
 }
 
 BOOL CALLBACK reportDialog(HWND window, LPARAM) {
-    wchar_t className[64] = {};
+    wchar_t className[64] = {}, title[256] = {};
     GetClassNameW(window, className, 64);
+    GetWindowTextW(window, title, 256);
     if (std::wstring(className) != L"#32770" || !IsWindowVisible(window))
         return TRUE;
-    if (GetDlgItem(window, resolutionList) != nullptr) {
+    if (GetDlgItem(window, resolutionList) != nullptr)
         launcher = window;
-        return TRUE;
-    }
-    if (lstrcmpiW(imageName(window).c_str(), L"show.exe") != 0)
+    if (launcher == window || lstrcmpiW(imageName(window).c_str(), L"show.exe") != 0)
         return TRUE;
     Box box;
     EnumChildWindows(window, readBoxControl, reinterpret_cast<LPARAM>(&box));
-    wchar_t title[256] = {};
-    GetWindowTextW(window, title, 256);
-    std::string text;
+    std::string text; // escaped as Wine escapes debugger output
     for (char c : box.text)
-        text += c == '\n'   ? std::string("\\n")
-                : c == '\\' ? std::string("\\\\")
-                : c == '\r' ? std::string()
-                            : std::string(1, c);
+        text += c == '\n' ? "\\n" : c == '\\' ? "\\\\" : c == '\r' ? "" : std::string(1, c);
     std::printf("box icon=%d buttons=%s ok=%s title=%s text=%s\n", box.icon ? 1 : 0,
-                box.buttons.c_str(), box.ok.empty() ? "none" : box.ok.c_str(), utf8(title).c_str(),
-                text.c_str());
+                box.buttons.c_str(), box.ok.c_str(), utf8(title).c_str(), text.c_str());
     return TRUE;
 }
 
@@ -226,33 +216,11 @@ void reportShows() {
     CloseHandle(snapshot);
 }
 
-// Another program the user switches to.
-void beAnotherProgram(int seconds) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"OtherProgram";
-    RegisterClassW(&windowClass);
-    const HWND window =
-        CreateWindowExW(0, L"OtherProgram", L"Other program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
-                        100, 400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
-    SetForegroundWindow(window);
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
-    while (GetTickCount64() < end) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-        Sleep(20);
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 2 && std::string(argv[1]) == "other") {
-        beAnotherProgram(std::atoi(argv[2]));
-        return 0;
-    }
+    if (argc > 1 && std::string(argv[1]) == "other") // until it is ended
+        return MessageBoxW(nullptr, L"Another program", L"Other", MB_OK | MB_SETFOREGROUND);
     restoring = argc > 1 && std::string(argv[1]) == "restore";
     EnumWindows(report, 0);
     reportShows();

@@ -538,7 +538,7 @@ def alt_tab():
     """Another program activated while the show runs in a switched mode: the desktop gets its
     mode back and the show is minimised, its process running on; brought back (as by its taskbar
     button), it switches the mode again and covers it; Escape then leaves the desktop as it was.
-    The other program is a window of the probe's, made active."""
+    The other program is a box of the probe's, made active."""
     what = "Alt+Tab"
     show = Show()
     other = None
@@ -551,7 +551,7 @@ def alt_tab():
         switched = lambda: monitors()[0] == "1280x720+0+0"
         check(poll(switched, 10), f"{what}: the display was not switched: {monitors()}")
         print(f"{what}: xrandr during the show: {monitors()}", flush=True)
-        other = subprocess.Popen([ARGS.wine_run, ARGS.env, ARGS.probe, "other", "60"],
+        other = subprocess.Popen([ARGS.wine_run, ARGS.env, ARGS.probe, "other"],
                                  env=x_env(), stdout=subprocess.DEVNULL,
                                  stderr=subprocess.DEVNULL)
         away = poll(lambda: monitors() == DESKTOP, 10)

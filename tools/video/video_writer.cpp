@@ -8,7 +8,8 @@
 //   video_writer.exe still [OPTIONS] DIR TIME...  one PNG per show time
 //   video_writer.exe draw [OPTIONS]             the frames of `video`, drawn but not read back
 // OPTIONS: --size WxH (1920x1080), --fps N (60), --start S (0), --seconds L (to the track's end),
-// --filtering N and --antialiasing N (the launcher's entries; defaults as the launcher's),
+// --filtering N and --antialiasing N (the launcher's entries, the antialiasing one also by its
+// label, e.g. "MSAA 4x"; defaults as the launcher's),
 // --progress often|tenths (a line every half second, for a script that shows it in place on a
 // terminal, or one every 10%).
 // Bad input gets one line and exit code 2; a failure on the way, exit code 1.
@@ -22,6 +23,7 @@
 
 #include <GL/glew.h>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -73,6 +75,8 @@ struct Options {
     double start = 0;
     double seconds = -1; // to the track's end
     LauncherChoices choices;
+    // An antialiasing entry named by its label ("MSAA 4x") instead of its index.
+    std::string antialiasingLabel;
     bool progressOften = false;
     std::vector<std::string> rest;
 };
@@ -128,7 +132,11 @@ Options parse(int argc, char** argv) {
         } else if (option == "--filtering") {
             options.choices.filteringIndex = wholeNumber(value, "the filtering entry");
         } else if (option == "--antialiasing") {
-            options.choices.antialiasingIndex = wholeNumber(value, "the antialiasing entry");
+            // Entries differ between GLs: a label says the same thing on every one.
+            if (!value.empty() && std::isalpha(static_cast<unsigned char>(value[0])))
+                options.antialiasingLabel = value;
+            else
+                options.choices.antialiasingIndex = wholeNumber(value, "the antialiasing entry");
         } else if (option == "--progress") {
             if (value != "often" && value != "tenths")
                 refuse("--progress takes often or tenths, not \"%s\"", value.c_str());
@@ -176,6 +184,18 @@ DisplaySettings chooseSettings(Options& options) {
     if (choices.filteringIndex < 0 || choices.filteringIndex >= filteringCount)
         refuse("no filtering entry %d: this GL offers 0 to %d", choices.filteringIndex,
                filteringCount - 1);
+    if (!options.antialiasingLabel.empty()) {
+        std::string offered;
+        choices.antialiasingIndex = -1;
+        for (int i = 0; i < antialiasingCount; ++i) {
+            offered += (i == 0 ? "" : ", ") + std::string(antialiasing.labels[i].c_str());
+            if (options.antialiasingLabel == antialiasing.labels[i].c_str())
+                choices.antialiasingIndex = i;
+        }
+        if (choices.antialiasingIndex < 0)
+            refuse("no antialiasing entry \"%s\": this GL offers %s",
+                   options.antialiasingLabel.c_str(), offered.c_str());
+    }
     if (choices.antialiasingIndex < 0 || choices.antialiasingIndex >= antialiasingCount)
         refuse("no antialiasing entry %d: this GL offers 0 to %d", choices.antialiasingIndex,
                antialiasingCount - 1);

@@ -79,6 +79,7 @@ odd size|VIDEO_SIZE=321x180
 frame rate 0|VIDEO_FPS=0
 start past the end|VIDEO_START=9999
 no such antialiasing entry|VIDEO_AA=40
+no such antialiasing label|VIDEO_AA=Supersampling
 output that cannot be written|VIDEO_OUTPUT=/proc/video.mp4
 CASES
 
