@@ -523,15 +523,20 @@ def switched_fullscreen(leave_key):
             shot = screenshot()
             save_png(shot, f"switched-fullscreen-{leave_key.replace('+', '-')}.png")
             fills_screen(shot, 1280, 720, what)
-        xdotool("key", leave_key)
-        elapsed = show.seconds_to_exit(timeout=10)
-        check(elapsed is not None and show.process.returncode == 0,
-              f"{what}: exit code {show.process.poll()} after {elapsed}")
-        after = poll(lambda: monitors() == DESKTOP, 5)
-        print(f"{what}: xrandr after leaving: {monitors()}", flush=True)
-        check(after, f"{what}: the desktop was not restored: {monitors()}")
+        leave_switched(show, leave_key, what)
     finally:
         show.kill()
+
+
+def leave_switched(show, key, what):
+    """key ends the switched show with exit code 0 and gives the desktop its mode back."""
+    xdotool("key", key)
+    elapsed = show.seconds_to_exit(timeout=10)
+    check(elapsed is not None and show.process.returncode == 0,
+          f"{what}: exit code {show.process.poll()} after {elapsed}")
+    after = poll(lambda: monitors() == DESKTOP, 5)
+    print(f"{what}: xrandr after {key}: {monitors()}", flush=True)
+    check(after, f"{what}: the desktop was not restored: {monitors()}")
 
 
 def alt_tab():
@@ -570,13 +575,7 @@ def alt_tab():
             shot = screenshot()
             save_png(shot, "alt-tab-back.png")
             fills_screen(shot, 1280, 720, what)
-        xdotool("key", "Escape")
-        elapsed = show.seconds_to_exit(timeout=10)
-        check(elapsed is not None and show.process.returncode == 0,
-              f"{what}: exit code {show.process.poll()} after Escape")
-        after = poll(lambda: monitors() == DESKTOP, 5)
-        print(f"{what}: xrandr after Escape: {monitors()}", flush=True)
-        check(after, f"{what}: the desktop was not restored: {monitors()}")
+        leave_switched(show, "Escape", what)
     finally:
         show.kill()
         if other is not None:
