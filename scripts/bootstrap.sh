@@ -13,7 +13,7 @@ packages=(
   libstb-dev googletest libgtest-dev libglew-dev
   xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   xdotool x11-apps x11-utils imagemagick
-  vorbis-tools sox ffmpeg pulseaudio pulseaudio-utils
+  vorbis-tools sox ffmpeg pulseaudio pulseaudio-utils libasound2-plugins
   dpkg-dev xz-utils zip unzip python3 python3-numpy
   fonts-play fonts-wine
 )

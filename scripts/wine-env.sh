@@ -116,7 +116,8 @@ start)
     # ALSA's own configuration without its hook that loads /etc/asound.conf, ~/.asoundrc and the
     # conf.d folders, then a default device that lands in the file named by SHOW_SOUND_FILE (raw
     # PCM as the device was opened). SHOW_SOUND_SLAVE puts another device behind the file than
-    # "null", e.g. a card that does not exist, for a machine without a usable sound device.
+    # "null", e.g. a card that does not exist, for a machine without a usable sound device, or
+    # "pulse", the PulseAudio server named by SHOW_PULSE_SERVER, paced like a real sound card.
     awk 'skip == 0 && /^@hooks \[/ { skip = 1; next } skip == 1 { if (/^\]/) skip = 2; next } 1' \
         /usr/share/alsa/alsa.conf >"$dir/alsa.conf"
     cat >>"$dir/alsa.conf" <<CONF
@@ -128,6 +129,7 @@ pcm.!default {
     format "raw"
 }
 ctl.!default { type hw card 0 }
+pcm.pulse { type pulse }
 CONF
 
     run() { "$here/wine-run.sh" "$dir" "$@"; }

@@ -28,6 +28,8 @@ sealed=(
     "ALSA_CONFIG_PATH=$dir/alsa.conf"
     "SHOW_WINE_ENV=$dir"
 )
+# A PulseAudio server of the caller's, for the environment's "pulse" sound device.
+[ -n "${SHOW_PULSE_SERVER:-}" ] && sealed+=("PULSE_SERVER=$SHOW_PULSE_SERVER")
 # Mesa's own override of the GL version it offers, to stand in for an older driver.
 [ -n "${SHOW_MESA_GL_VERSION:-}" ] && sealed+=("MESA_GL_VERSION_OVERRIDE=$SHOW_MESA_GL_VERSION")
 while IFS= read -r -d '' variable; do

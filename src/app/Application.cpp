@@ -11,6 +11,9 @@
 
 namespace {
 
+// How long a minimized show sleeps between looks at its messages.
+constexpr DWORD minimizedWaitMilliseconds = 100;
+
 std::int64_t performanceCounter() {
     LARGE_INTEGER value;
     QueryPerformanceCounter(&value);
@@ -126,6 +129,12 @@ void Application::run() {
     ShowClock clock;
     clock.start(performanceCounter());
     runFrameLoop([&] {
+        // Minimized, nobody sees a frame: wait for the restore (or Escape) instead of drawing.
+        // The clock reads the counter when drawing resumes, so that frame is of the show's time.
+        if (IsIconic(window->windowHandle())) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, minimizedWaitMilliseconds, QS_ALLINPUT);
+            return;
+        }
         const double seconds = clock.advance(performanceCounter(), performanceFrequency());
         drawFrame(singlePrecisionShowTime(seconds));
         SwapBuffers(window->deviceContext());

@@ -41,12 +41,20 @@ void closeHandle(HANDLE& handle) {
     handle = nullptr;
 }
 
+// The performance counter, the show clock's own, in microseconds.
+std::uint64_t performanceMicroseconds() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    const auto ticks = static_cast<std::uint64_t>(now.QuadPart);
+    const auto perSecond = static_cast<std::uint64_t>(frequency.QuadPart);
+    return ticks / perSecond * 1000000 + ticks % perSecond * 1000000 / perSecond;
+}
+
 // The feeder's view of the player's secondary buffer.
 class DirectSoundTarget final : public SoundTarget {
   public:
-    explicit DirectSoundTarget(MusicPlayer& player) : player_(player) {
-        QueryPerformanceFrequency(&frequency_);
-    }
+    explicit DirectSoundTarget(MusicPlayer& player) : player_(player) {}
 
     bool playCursor(std::uint32_t& cursor) override {
         DWORD play = 0;
@@ -68,19 +76,12 @@ class DirectSoundTarget final : public SoundTarget {
     void unlock(const Region& first, const Region& second) override {
         player_.secondaryBuffer->Unlock(first.data, first.bytes, second.data, second.bytes);
     }
-    std::uint64_t microseconds() override {
-        LARGE_INTEGER now;
-        QueryPerformanceCounter(&now);
-        const auto ticks = static_cast<std::uint64_t>(now.QuadPart);
-        const auto perSecond = static_cast<std::uint64_t>(frequency_.QuadPart);
-        return ticks / perSecond * 1000000 + ticks % perSecond * 1000000 / perSecond;
-    }
+    std::uint64_t microseconds() override { return performanceMicroseconds(); }
     void enterBookkeeping() override { WaitForSingleObject(player_.lock, INFINITE); }
     void leaveBookkeeping() override { ReleaseMutex(player_.lock); }
 
   private:
     MusicPlayer& player_;
-    LARGE_INTEGER frequency_;
 };
 
 } // namespace
@@ -173,12 +174,15 @@ bool MusicPlayer::open(IntrusivePointer<FileSystem> fileSystem, HWND window) {
 bool MusicPlayer::start() {
     if (secondaryBuffer == nullptr || stopEvent == nullptr || lock == nullptr || thread != nullptr)
         return false;
+    // Suspended until the buffer plays, so that the feeder knows when the music started.
     thread = reinterpret_cast<HANDLE>(
-        _beginthreadex(nullptr, 0, &MusicPlayer::feederProc, this, 0, nullptr));
+        _beginthreadex(nullptr, 0, &MusicPlayer::feederProc, this, CREATE_SUSPENDED, nullptr));
     // Without a feeder the buffer would loop its first three seconds for ever: better silent.
     if (thread == nullptr)
         return false;
     secondaryBuffer->Play(0, 0, DSBPLAY_LOOPING);
+    startedAt = performanceMicroseconds();
+    ResumeThread(thread);
     return true;
 }
 
@@ -186,7 +190,7 @@ unsigned __stdcall MusicPlayer::feederProc(void* argument) {
     MusicPlayer& player = *static_cast<MusicPlayer*>(argument);
     DirectSoundTarget target(player);
     player.feeder.reset(player.bufferBytes, player.bytesPerFrame, player.sampleRate,
-                        target.microseconds());
+                        player.startedAt);
     for (;;) {
         const DWORD wait = player.feeder.pass(target, player.stream);
         // Anything but a time-out (the stop signal, or a wait that cannot work) ends the feeder.

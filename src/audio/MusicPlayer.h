@@ -60,6 +60,9 @@ class MusicPlayer {
     std::uint8_t channels = 0;
     std::uint32_t bytesPerFrame = 0;
     std::uint32_t bufferBytes = 0;
+    // When the buffer began to play, on the performance counter in microseconds; written before
+    // the feeder runs.
+    std::uint64_t startedAt = 0;
     SoundFeeder feeder;
 
     // How the device is made; tests put a fake device here.

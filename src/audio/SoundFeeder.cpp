@@ -44,35 +44,23 @@ std::uint32_t framesPlayed(std::uint32_t previousCursor, std::uint32_t playCurso
     return delta / bytesPerFrame;
 }
 
-std::uint32_t framesPlayedOverTime(std::uint32_t previousCursor, std::uint32_t playCursor,
-                                   std::uint32_t bufferBytes, std::uint32_t bytesPerFrame,
-                                   std::uint64_t elapsedFrames) {
-    const std::uint32_t played =
-        framesPlayed(previousCursor, playCursor, bufferBytes, bytesPerFrame);
-    const std::uint32_t bufferFrames = bytesPerFrame != 0 ? bufferBytes / bytesPerFrame : 0;
-    if (bufferFrames == 0 || elapsedFrames <= played)
-        return played;
-    // The nearest whole number of laps: the device's clock and the wall clock disagree a little,
-    // and only by far less than half a buffer.
-    const std::uint64_t span = elapsedFrames - played;
-    const std::uint64_t laps =
-        span / bufferFrames + (span % bufferFrames >= bufferFrames - bufferFrames / 2 ? 1 : 0);
-    if (laps >= (maxFrames - played) / bufferFrames)
-        return maxFrames;
-    return played + static_cast<std::uint32_t>(laps) * bufferFrames;
-}
-
 void SoundFeeder::reset(std::uint32_t bufferBytes, std::uint32_t bytesPerFrame,
-                        std::uint32_t sampleRate, std::uint64_t now) {
+                        std::uint32_t sampleRate, std::uint64_t started) {
     bufferBytes_ = bufferBytes;
     bytesPerFrame_ = bytesPerFrame;
     sampleRate_ = sampleRate;
-    lastReading_ = now;
+    started_ = lastReading_ = started;
     lastPlayCursor = 0;
     pendingFrames = 0;
     writeCursor = 0;
     framesWritten = 0;
     framesSkipped = 0;
+    corrections = 0;
+    trackFrame_ = 0;
+    windowPlayed_ = windowElapsed_ = 0;
+    offPaceWindows_ = 0;
+    keepsTime_ = false;
+    scratch_.assign(bufferBytes, 0);
 }
 
 void SoundFeeder::account(SoundTarget& target) {
@@ -83,10 +71,82 @@ void SoundFeeder::account(SoundTarget& target) {
     const std::uint64_t now = target.microseconds();
     const std::uint64_t elapsed = now > lastReading_ ? now - lastReading_ : 0;
     lastReading_ = now;
-    const std::uint32_t played = framesPlayedOverTime(
-        lastPlayCursor, cursor, bufferBytes_, bytesPerFrame_, framesIn(elapsed, sampleRate_));
+    // Whole laps the cursor made unseen are not guessed: the clock finds them below.
+    const std::uint32_t played = framesPlayed(lastPlayCursor, cursor, bufferBytes_, bytesPerFrame_);
     lastPlayCursor = cursor - cursor % bytesPerFrame_;
     pendingFrames = saturatingAdd(pendingFrames, played);
+    trackFrame_ += played;
+    // Half-second windows of passes that came on time (a stall says nothing of the pace). One
+    // window off pace is a dropout, which is corrected at once; two in a row, a device whose
+    // pace is not the clock's.
+    if (elapsed <= 3 * 1000 * maximumWaitMilliseconds) {
+        windowPlayed_ += played;
+        windowElapsed_ += framesIn(elapsed, sampleRate_);
+        if (windowElapsed_ >= sampleRate_ / 2) {
+            const bool onPace = windowPlayed_ * 50 >= windowElapsed_ * 49 &&
+                                windowPlayed_ * 50 <= windowElapsed_ * 51;
+            offPaceWindows_ = onPace ? 0 : offPaceWindows_ + 1;
+            keepsTime_ = onPace || (keepsTime_ && offPaceWindows_ < 2);
+            windowPlayed_ = windowElapsed_ = 0;
+        }
+    }
+}
+
+bool SoundFeeder::correct(SoundTarget& target, MusicStream& stream, std::uint32_t cursor,
+                          std::int64_t frames, std::uint32_t& pending) {
+    const std::uint32_t bufferFrames = bufferBytes_ / bytesPerFrame_;
+    const std::uint32_t ahead = bufferFrames - std::min(pending, bufferFrames);
+    const std::uint32_t cursorFrame = cursor / bytesPerFrame_;
+    if (frames >= std::int64_t(ahead)) {
+        // Past everything written: the stream skips the rest and the whole buffer is rewritten
+        // from the cursor.
+        const auto skip = static_cast<std::uint32_t>(
+            std::min<std::int64_t>(frames - ahead, std::numeric_limits<std::uint32_t>::max()));
+        stream.skipFrames(skip);
+        stream.refill();
+        framesSkipped += skip;
+        writeCursor = cursor;
+        target.enterBookkeeping();
+        pending = pendingFrames = bufferFrames;
+        trackFrame_ += frames;
+        target.leaveBookkeeping();
+        return true;
+    }
+    // Back: silence in front of what is written, as much as the unwritten room allows (the
+    // rest next time). Ahead: what is written moves back to the cursor.
+    const std::uint32_t silence =
+        frames < 0
+            ? static_cast<std::uint32_t>(std::min<std::int64_t>(-frames, bufferFrames - ahead))
+            : 0;
+    const std::uint32_t drop = frames > 0 ? static_cast<std::uint32_t>(frames) : 0;
+    SoundTarget::Region whole, none;
+    if (silence == 0 && drop == 0)
+        return false;
+    if (!target.lock(0, bufferBytes_, whole, none) || whole.bytes != bufferBytes_) {
+        if (whole.data != nullptr)
+            target.unlock(whole, none);
+        return false;
+    }
+    auto* base = static_cast<std::uint8_t*>(whole.data);
+    const auto at = [&](std::uint32_t frame) {
+        return base + std::size_t(frame % bufferFrames) * bytesPerFrame_;
+    };
+    const std::uint32_t kept = ahead - drop;
+    for (std::uint32_t i = 0; i < kept; ++i)
+        std::memcpy(scratch_.data() + std::size_t(i) * bytesPerFrame_, at(cursorFrame + drop + i),
+                    bytesPerFrame_);
+    for (std::uint32_t i = 0; i < silence; ++i)
+        std::memset(at(cursorFrame + i), 0, bytesPerFrame_);
+    for (std::uint32_t i = 0; i < kept; ++i)
+        std::memcpy(at(cursorFrame + silence + i),
+                    scratch_.data() + std::size_t(i) * bytesPerFrame_, bytesPerFrame_);
+    target.unlock(whole, none);
+    writeCursor = (cursorFrame + silence + kept) % bufferFrames * bytesPerFrame_;
+    target.enterBookkeeping();
+    pending = pendingFrames = bufferFrames - silence - kept;
+    trackFrame_ += frames < 0 ? -std::int64_t(silence) : frames;
+    target.leaveBookkeeping();
+    return true;
 }
 
 std::uint32_t SoundFeeder::pass(SoundTarget& target, MusicStream& stream) {
@@ -106,6 +166,9 @@ std::uint32_t SoundFeeder::pass(SoundTarget& target, MusicStream& stream) {
         pending = pendingFrames = bufferFrames;
     }
     const std::uint32_t cursor = lastPlayCursor;
+    // Where the clock says the track should be, against where the cursor says it is.
+    const std::uint64_t sinceStart = lastReading_ > started_ ? lastReading_ - started_ : 0;
+    const std::int64_t drift = std::int64_t(framesIn(sinceStart, sampleRate_)) - trackFrame_;
     target.leaveBookkeeping();
 
     if (lost != 0) {
@@ -114,6 +177,11 @@ std::uint32_t SoundFeeder::pass(SoundTarget& target, MusicStream& stream) {
         stream.refill();
         framesSkipped += lost;
         writeCursor = cursor;
+    } else if (keepsTime_ &&
+               std::uint64_t(drift < 0 ? -drift : drift) * 1000 >
+                   std::uint64_t(correctionMilliseconds) * sampleRate_ &&
+               correct(target, stream, cursor, drift, pending)) {
+        ++corrections;
     }
     bool rewritten = true;
     if (pending != 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class MusicStream;
 
@@ -9,13 +10,6 @@ class MusicStream;
 // wrapped around the end. Equal positions mean no movement: a full lap cannot be seen here.
 std::uint32_t framesPlayed(std::uint32_t previousCursor, std::uint32_t playCursor,
                            std::uint32_t bufferBytes, std::uint32_t bytesPerFrame);
-
-// framesPlayed plus the whole laps the cursor must have made to account for elapsedFrames of
-// wall-clock time: after a stall of a buffer length or more the position alone is ambiguous.
-// Saturates instead of wrapping.
-std::uint32_t framesPlayedOverTime(std::uint32_t previousCursor, std::uint32_t playCursor,
-                                   std::uint32_t bufferBytes, std::uint32_t bytesPerFrame,
-                                   std::uint64_t elapsedFrames);
 
 // What the feeder drives: a looping sound buffer whose play position it reads and whose
 // regions it rewrites, a monotonic clock, and the guard around its bookkeeping.
@@ -41,11 +35,18 @@ class SoundTarget {
 // pass, rewrite that region of the sound buffer with the next frames of the stream, refill the
 // stream's ring. What is written plays one buffer length later, so the buffer always holds
 // about a buffer length of audio ahead of the play cursor.
+//
+// The track follows the clock: from the moment the music started, the clock says which frame
+// should be playing, and the cursor's advance which one is. A process that stalled (the device
+// with it, or the device looping on without it) or a dropout puts the two apart; the feeder then
+// moves the track to the clock, ahead by moving the frames already written forward or by
+// skipping, back by putting silence in front of them.
 class SoundFeeder {
   public:
-    // Starts at the buffer's beginning with nothing played; now is the target's clock.
+    // Starts at the buffer's beginning with nothing played and the track's first frame at the
+    // cursor; started is the target's clock when the buffer began to play.
     void reset(std::uint32_t bufferBytes, std::uint32_t bytesPerFrame, std::uint32_t sampleRate,
-               std::uint64_t now);
+               std::uint64_t started);
     // Returns how long to wait before the next pass, in milliseconds.
     std::uint32_t pass(SoundTarget& target, MusicStream& stream);
 
@@ -54,20 +55,39 @@ class SoundFeeder {
     std::uint32_t pendingFrames = 0;
     // The feeder's own.
     std::uint32_t writeCursor = 0;
-    // For diagnostics, tests and the benchmark: frames written into the buffer, and frames
-    // dropped to catch up after stalls.
+    // For diagnostics, tests and the benchmark: frames written into the buffer, frames dropped
+    // to catch up, and the times the track was moved to the clock.
     std::uint64_t framesWritten = 0;
     std::uint64_t framesSkipped = 0;
+    std::uint64_t corrections = 0;
 
     static constexpr std::uint32_t maximumWaitMilliseconds = 100;
     static constexpr std::uint32_t retryWaitMilliseconds = 20;
+    // Track and clock further apart than this are brought together. A sound card's crystal is
+    // good to about 100 ppm, 15 ms over the whole track: steady playback is never touched, and
+    // a stall or dropout leaves the music at most this far from the picture.
+    static constexpr std::uint32_t correctionMilliseconds = 20;
 
   private:
     // Reads the play cursor and adds what played to pendingFrames; the guard must be held.
     void account(SoundTarget& target);
+    // Moves the track by `frames` (positive: ahead) at the cursor, with `pending` frames not yet
+    // rewritten (updated); false when nothing could be moved or the buffer not locked.
+    bool correct(SoundTarget& target, MusicStream& stream, std::uint32_t cursor,
+                 std::int64_t frames, std::uint32_t& pending);
 
     std::uint32_t bufferBytes_ = 0;
     std::uint32_t bytesPerFrame_ = 0;
     std::uint32_t sampleRate_ = 0;
+    std::uint64_t started_ = 0;
     std::uint64_t lastReading_ = 0;
+    // The track's frame at the play cursor; guarded like the cursor.
+    std::int64_t trackFrame_ = 0;
+    // The device's pace against the clock, over windows of steady passes: only a device that
+    // keeps the clock's time can be followed (a test rig's unpaced one cannot, nor a stuck one).
+    std::uint64_t windowPlayed_ = 0;
+    std::uint64_t windowElapsed_ = 0;
+    int offPaceWindows_ = 0;
+    bool keepsTime_ = false;
+    std::vector<std::uint8_t> scratch_;
 };

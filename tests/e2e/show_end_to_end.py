@@ -15,6 +15,7 @@ import argparse
 import os
 import re
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -22,6 +23,8 @@ import tempfile
 import threading
 import time
 import zipfile
+
+import numpy as np
 
 parser = argparse.ArgumentParser()
 for option in ("env", "show", "probe", "capture-check", "wine-run", "start-with-dll",
@@ -528,6 +531,15 @@ def switched_fullscreen(leave_key):
         show.kill()
 
 
+def cpu_share(pid, seconds):
+    """The share of one core that process pid used over the next seconds."""
+    ticks = lambda: sum(int(v) for v in open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1]
+                        .split()[11:13])
+    before, started = ticks(), time.monotonic()
+    time.sleep(seconds)
+    return (ticks() - before) / os.sysconf("SC_CLK_TCK") / (time.monotonic() - started)
+
+
 def leave_switched(show, key, what):
     """key ends the switched show with exit code 0 and gives the desktop its mode back."""
     xdotool("key", key)
@@ -565,6 +577,10 @@ def alt_tab():
         check(away and show.running() and windows and windows[0].get("iconic") == "1",
               f"{what}: the desktop's mode was not given back or the show not minimised: "
               f"{monitors()} {windows} running={show.running()}")
+        # Minimised, it draws nothing: its process is all but idle.
+        share = cpu_share(unix_process("show.exe")["pid"], 3)
+        print(f"{what}: CPU while minimised: {share:.0%} of a core", flush=True)
+        check(share < 0.1, f"{what}: minimised, the show still used {share:.0%} of a core")
         probe("restore")
         back = poll(lambda: switched() and [w for w in probe()[0] if w.get("iconic") == "0"
                                             and w.get("foreground") == "1"], 15)
@@ -1100,12 +1116,124 @@ def unix_process(image):
                 continue
             status = dict(line.split(":", 1) for line in open(f"/proc/{pid}/status")
                           if ":" in line)
-            return {"rss": int(status["VmRSS"].split()[0]) * 1024,
+            return {"pid": int(pid), "rss": int(status["VmRSS"].split()[0]) * 1024,
                     "threads": int(status["Threads"]),
                     "fds": len(os.listdir(f"/proc/{pid}/fd"))}
         except (OSError, KeyError, ValueError):
             continue
     return None
+
+
+class PulseServer:
+    """A PulseAudio server of the case's own whose null sink plays in real time, as a sound card
+    does (the environment's ALSA null device does not), and whose monitor can be recorded."""
+
+    def __enter__(self):
+        self.dir = tempfile.mkdtemp(prefix="pulse-", dir=ARGS.work)
+        socket = os.path.join(self.dir, "native")
+        self.env = dict(os.environ, PULSE_RUNTIME_PATH=self.dir, PULSE_STATE_PATH=self.dir,
+                        HOME=self.dir, PULSE_SERVER="unix:" + socket)
+        self.server = subprocess.Popen(
+            ["pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "--system=false", "-n",
+             f"--load=module-native-protocol-unix auth-anonymous=1 socket={socket}",
+             "--load=module-null-sink sink_name=show rate=48000"],
+            env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        pactl = lambda *a: subprocess.run(["pactl", *a], env=self.env, capture_output=True)
+        if not poll(lambda: pactl("info").returncode == 0, 15):
+            self.__exit__()
+            raise RuntimeError("PulseAudio did not start")
+        pactl("set-default-sink", "show")
+        return self
+
+    def record(self, path):
+        return subprocess.Popen(["ffmpeg", "-loglevel", "error", "-y", "-f", "pulse", "-i",
+                                 "show.monitor", "-f", "f32le", "-ac", "2", "-ar", "48000", path],
+                                env=self.env, stdin=subprocess.DEVNULL)
+
+    def __exit__(self, *exception):
+        self.server.terminate()
+        self.server.wait()
+
+
+def track_offsets(recording, track, rate=48000, window=0.25):
+    """(seconds into the recording, the recording's time minus the track's there) for every
+    quarter second with sound in it, found by normalised cross-correlation near the last
+    offset found (anywhere in the track's first 20 s for the first), at 8 kHz."""
+    down = lambda sound: sound[:len(sound) // 6 * 6].mean(axis=1).reshape(-1, 6).mean(axis=1)
+    rec, ref_all, rate = down(recording), down(track), rate // 6
+    n, found, offset = int(rate * window), [], None
+    for start in range(0, len(rec) - n, n):
+        seg = rec[start:start + n]
+        if np.sqrt(np.mean(seg ** 2)) < 1e-3:
+            continue
+        lo, hi = (0, 20 * rate) if offset is None else (start - offset - 7 * rate,
+                                                        start - offset + 7 * rate + n)
+        ref = ref_all[max(lo, 0):min(hi, len(ref_all))]
+        if len(ref) <= n:
+            continue
+        size = 1 << (len(ref) + n).bit_length()
+        corr = np.fft.irfft(np.fft.rfft(ref, size) * np.conj(np.fft.rfft(seg, size)),
+                            size)[:len(ref) - n + 1]
+        sums = np.concatenate(([0.0], np.cumsum(ref.astype(np.float64) ** 2)))
+        energy = np.sqrt(np.maximum(sums[n:] - sums[:-n], 1e-12))
+        score = corr / (energy * np.linalg.norm(seg))
+        k = int(np.argmax(score))
+        if score[k] > 0.9:
+            offset = start - (max(lo, 0) + k)
+            found.append((start / rate, offset / rate))
+    return found
+
+
+def stalls():
+    """The show's process stopped for 1 s and then for 5 s, as a machine stops one (a paused
+    virtual machine, a debugger): its sound, recorded from a sink that plays in real time, is
+    back in step with the show's clock (the offset it had before) half a second after each."""
+    with PulseServer() as pulse:
+        sound = os.path.join(ARGS.work, "stalls.f32")
+        show = Show(extra_env={"SHOW_SOUND_SLAVE": "pulse",
+                               "SHOW_PULSE_SERVER": pulse.env["PULSE_SERVER"]})
+        recorder, stopped = pulse.record(sound), []
+        try:
+            if answer_launcher(show, WINDOWED) is None or not check(
+                    show.wait_for("OpenGL") is not None, "stalls: no window"):
+                return
+            process = unix_process("show.exe")
+            for seconds in (1, 5):
+                time.sleep(7)
+                stopped.append((os.path.getsize(sound) / 8 / 48000, seconds))
+                os.kill(process["pid"], signal.SIGSTOP)
+                time.sleep(seconds)
+                os.kill(process["pid"], signal.SIGCONT)
+            time.sleep(7)
+            xdotool("key", "Escape")
+            check(show.seconds_to_exit(timeout=10) is not None, "stalls: Escape did not end it")
+        finally:
+            recorder.send_signal(signal.SIGINT)
+            recorder.wait()
+            show.kill()
+    decoded = subprocess.run(["ffmpeg", "-loglevel", "error", "-i", os.path.join(ARGS.data, TRACK),
+                              "-f", "f32le", "-ac", "2", "-ar", "48000", "-"],
+                             capture_output=True, check=True).stdout
+    track = np.frombuffer(decoded, dtype=np.float32).reshape(-1, 2)
+    recording = np.fromfile(sound, dtype=np.float32)
+    offsets = track_offsets(recording[:len(recording) // 2 * 2].reshape(-1, 2), track)
+    if not check(len(stopped) == 2 and offsets, f"stalls: no sound found ({stopped})"):
+        return
+    (first, one), (second, five) = stopped
+    between = lambda a, b: [o for t, o in offsets if a <= t < b]
+    before = sorted(between(first - 5, first - 0.5))
+    if not check(before, f"stalls: no sound before the first stall: {offsets[:8]}"):
+        return
+    reference = before[len(before) // 2]
+    for name, span in (("before", (first - 5, first - 0.5)),
+                       ("after 1 s", (first + one + 0.5, second - 0.3)),
+                       ("after 5 s", (second + five + 0.5, second + five + 6.5))):
+        found = between(*span)
+        worst = max((abs(o - reference) for o in found), default=None)
+        print(f"stalls: {name}: {len(found)} quarter seconds, offset {reference * 1000:.1f} ms "
+              f"{'' if worst is None else f'+- {worst * 1000:.1f} ms at worst'}", flush=True)
+        check(worst is not None and worst <= 0.025,
+              f"stalls: {name} the track is off the clock by {worst} s")
 
 
 def soak():
@@ -1235,6 +1363,7 @@ CASES = {
     "no_opengl": no_opengl,
     "sixteen_bit_display": sixteen_bit_display,
     "mode_gone": mode_gone,
+    "stalls": stalls,
     "soak": soak,
 }
 
