@@ -60,15 +60,21 @@ void SoundFeeder::reset(std::uint32_t bufferBytes, std::uint32_t bytesPerFrame,
     windowPlayed_ = windowElapsed_ = 0;
     offPaceWindows_ = 0;
     keepsTime_ = false;
+    timedReading_ = false;
+    driftSince_ = 0;
+    heldDrift_ = 0;
     scratch_.assign(bufferBytes, 0);
 }
 
 void SoundFeeder::account(SoundTarget& target) {
     std::uint32_t cursor = 0;
+    const std::uint64_t asked = target.microseconds();
     // A position that cannot be read is left to the next reading, which then covers both spans.
     if (!target.playCursor(cursor) || cursor >= bufferBytes_)
         return;
     const std::uint64_t now = target.microseconds();
+    // A thread preempted around the reading cannot say when the cursor was where it was.
+    timedReading_ = now - asked <= 2000;
     const std::uint64_t elapsed = now > lastReading_ ? now - lastReading_ : 0;
     lastReading_ = now;
     // Whole laps the cursor made unseen are not guessed: the clock finds them below.
@@ -149,6 +155,27 @@ bool SoundFeeder::correct(SoundTarget& target, MusicStream& stream, std::uint32_
     return true;
 }
 
+bool SoundFeeder::driftHeld(std::int64_t drift) {
+    if (!timedReading_)
+        return false;
+    const bool beyond = std::uint64_t(drift < 0 ? -drift : drift) * 1000 >
+                        std::uint64_t(correctionMilliseconds) * sampleRate_;
+    // A drift begins, or turns to the other side: it must hold a while before it counts.
+    if (!keepsTime_ || !beyond || driftSince_ == 0 || (drift < 0) != (heldDrift_ < 0)) {
+        driftSince_ = keepsTime_ && beyond ? lastReading_ : 0;
+        heldDrift_ = drift;
+        if (driftSince_ == 0)
+            return false;
+    }
+    // By the least it was meanwhile: a late reading only ever makes it look larger.
+    if ((drift < 0 ? -drift : drift) < (heldDrift_ < 0 ? -heldDrift_ : heldDrift_))
+        heldDrift_ = drift;
+    // Far beyond what a late report could be (the reading is timed to 2 ms), at once.
+    const std::uint64_t size = std::uint64_t(drift < 0 ? -drift : drift) * 1000;
+    return size > std::uint64_t(sampleRate_) * driftHoldMilliseconds ||
+           lastReading_ - driftSince_ >= 1000 * driftHoldMilliseconds;
+}
+
 std::uint32_t SoundFeeder::pass(SoundTarget& target, MusicStream& stream) {
     if (bufferBytes_ == 0 || bytesPerFrame_ == 0 || sampleRate_ == 0)
         return maximumWaitMilliseconds;
@@ -177,11 +204,9 @@ std::uint32_t SoundFeeder::pass(SoundTarget& target, MusicStream& stream) {
         stream.refill();
         framesSkipped += lost;
         writeCursor = cursor;
-    } else if (keepsTime_ &&
-               std::uint64_t(drift < 0 ? -drift : drift) * 1000 >
-                   std::uint64_t(correctionMilliseconds) * sampleRate_ &&
-               correct(target, stream, cursor, drift, pending)) {
+    } else if (driftHeld(drift) && correct(target, stream, cursor, heldDrift_, pending)) {
         ++corrections;
+        driftSince_ = 0;
     }
     bool rewritten = true;
     if (pending != 0) {

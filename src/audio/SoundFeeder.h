@@ -67,6 +67,10 @@ class SoundFeeder {
     // good to about 100 ppm, 15 ms over the whole track: steady playback is never touched, and
     // a stall or dropout leaves the music at most this far from the picture.
     static constexpr std::uint32_t correctionMilliseconds = 20;
+    // How long a drift must hold before it is corrected: a busy machine delays a reading, or
+    // the device's report of its position, for a moment; a stall or dropout lasts. A drift of
+    // more than this is a stall for certain, and corrected at once.
+    static constexpr std::uint32_t driftHoldMilliseconds = 200;
 
   private:
     // Reads the play cursor and adds what played to pendingFrames; the guard must be held.
@@ -75,6 +79,9 @@ class SoundFeeder {
     // rewritten (updated); false when nothing could be moved or the buffer not locked.
     bool correct(SoundTarget& target, MusicStream& stream, std::uint32_t cursor,
                  std::int64_t frames, std::uint32_t& pending);
+    // Whether the drift, beyond the threshold on one side, has held long enough; heldDrift_
+    // is then the least it was.
+    bool driftHeld(std::int64_t drift);
 
     std::uint32_t bufferBytes_ = 0;
     std::uint32_t bytesPerFrame_ = 0;
@@ -89,5 +96,8 @@ class SoundFeeder {
     std::uint64_t windowElapsed_ = 0;
     int offPaceWindows_ = 0;
     bool keepsTime_ = false;
+    bool timedReading_ = false;
+    std::uint64_t driftSince_ = 0;
+    std::int64_t heldDrift_ = 0;
     std::vector<std::uint8_t> scratch_;
 };
