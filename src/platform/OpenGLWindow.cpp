@@ -343,6 +343,22 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
         return fail(Step::MakeRealContextCurrent);
     glewInit();
 
+    logDriverString(GL_VENDOR);
+    logDriverString(GL_RENDERER);
+    logDriverString(GL_VERSION);
+    // GLSL 3.30 shaders, framebuffer objects, instancing: the basic display adapter and some
+    // remote desktops offer only GL 1.1 and would fail later without a word. Checked
+    // before the window shows.
+    if (!GLEW_VERSION_3_3) {
+        const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        g_logger->write(LogPlatform,
+                        formatString("This computer's OpenGL driver does not offer OpenGL 3.3, "
+                                     "which the show needs (it offers %s)",
+                                     version != nullptr ? version : "none")
+                            .c_str());
+        return false;
+    }
+
     if (fullscreen) {
         ShowCursor(FALSE);
         cursorHidden_ = true;
@@ -354,21 +370,6 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
     SetFocus(window_);
 
     applySwapInterval(settings_.vsync, WGLEW_EXT_swap_control_tear != 0, wglSwapIntervalEXT);
-
-    logDriverString(GL_VENDOR);
-    logDriverString(GL_RENDERER);
-    logDriverString(GL_VERSION);
-    // GLSL 3.30 shaders, framebuffer objects, instancing: the basic display adapter and some
-    // remote desktops offer only GL 1.1 and would fail later without a word.
-    if (!GLEW_VERSION_3_3) {
-        const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-        g_logger->write(LogPlatform,
-                        formatString("This computer's OpenGL driver does not offer OpenGL 3.3, "
-                                     "which the show needs (it offers %s)",
-                                     version != nullptr ? version : "none")
-                            .c_str());
-        return false;
-    }
 
     glEnable(GL_FRAMEBUFFER_SRGB);
     if (!backBufferEncodesSrgb()) {
