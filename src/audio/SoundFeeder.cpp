@@ -83,8 +83,8 @@ void SoundFeeder::account(SoundTarget& target) {
     pendingFrames = saturatingAdd(pendingFrames, played);
     trackFrame_ += played;
     // Half-second windows of passes that came on time (a stall says nothing of the pace). One
-    // window off pace is a dropout, which is corrected at once; two in a row, a device whose
-    // pace is not the clock's.
+    // window off pace is a dropout, which is still corrected; two in a row, a device whose pace
+    // is not the clock's.
     if (elapsed <= 3 * 1000 * maximumWaitMilliseconds) {
         windowPlayed_ += played;
         windowElapsed_ += framesIn(elapsed, sampleRate_);
