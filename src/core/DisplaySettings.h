@@ -39,3 +39,6 @@ struct DisplaySettings {
     ByteString deviceName;
     MonitorInfo monitorInfo;
 };
+
+// The (coverage, colour) sample counts of the four coverage modes, by antialiasingLevel.
+constexpr std::int32_t coverageSampleCounts[4][2] = {{8, 4}, {8, 8}, {16, 4}, {16, 8}};

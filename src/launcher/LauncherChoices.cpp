@@ -29,8 +29,6 @@ std::vector<ByteString> filteringEntries(const GraphicsLimits& limits) {
 
 namespace {
 
-// The four coverage modes as (coverage, colour) samples, in the order of their levels.
-constexpr std::int32_t coverageModes[4][2] = {{8, 4}, {8, 8}, {16, 4}, {16, 8}};
 const char* const coverageLabels[4] = {"CSAA 8x", "CSAA 8xQ", "CSAA 16x", "CSAA 16xQ"};
 
 bool contains(const std::vector<std::int32_t>& counts, std::int32_t count) {
@@ -62,8 +60,8 @@ AntialiasingEntries antialiasingEntries(const GraphicsLimits& limits) {
         });
     if (limits.coverageSampling) {
         for (int mode = 0; mode < 4; ++mode) {
-            const std::pair<std::int32_t, std::int32_t> pair(coverageModes[mode][0],
-                                                             coverageModes[mode][1]);
+            const std::pair<std::int32_t, std::int32_t> pair(coverageSampleCounts[mode][0],
+                                                             coverageSampleCounts[mode][1]);
             if (std::find(limits.coverageModes.begin(), limits.coverageModes.end(), pair) !=
                 limits.coverageModes.end())
                 offer({true, mode});
@@ -77,7 +75,7 @@ bool lowerAntialiasing(const AntialiasingValue& value, AntialiasingValue& lower)
         if (value.level < 0 || value.level > 3)
             return false;
         lower = value.level > 0 ? AntialiasingValue{true, value.level - 1}
-                                : AntialiasingValue{false, coverageModes[0][1]};
+                                : AntialiasingValue{false, coverageSampleCounts[0][1]};
         return true;
     }
     if (value.level < 2)

@@ -24,13 +24,13 @@ void reportIncompleteFramebuffer() {
 void allocateRenderbufferStorage(const DisplaySettings& settings, GLenum format, int width,
                                  int height) {
     if (settings.coverageSampling) {
-        // (coverage, colour) samples of the four CSAA modes; any other mode allocates nothing,
+        // Any mode but the four coverage modes allocates nothing,
         // which the completeness check then reports.
-        static const GLsizei samples[4][2] = {{8, 4}, {8, 8}, {16, 4}, {16, 8}};
         const int mode = settings.antialiasingLevel;
         if (mode >= 0 && mode < 4 && glRenderbufferStorageMultisampleCoverageNV != nullptr)
-            glRenderbufferStorageMultisampleCoverageNV(GL_RENDERBUFFER, samples[mode][0],
-                                                       samples[mode][1], format, width, height);
+            glRenderbufferStorageMultisampleCoverageNV(
+                GL_RENDERBUFFER, coverageSampleCounts[mode][0], coverageSampleCounts[mode][1],
+                format, width, height);
     } else if (settings.antialiasingLevel >= 2) {
         glRenderbufferStorageMultisample(GL_RENDERBUFFER, settings.antialiasingLevel, format, width,
                                          height);
