@@ -10,7 +10,7 @@ packages=(
   cmake ninja-build make g++ clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64
-  libstb-dev googletest libgtest-dev libglew-dev
+  libstb-dev googletest libgtest-dev libegl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
   xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   xdotool x11-apps x11-utils imagemagick
   vorbis-tools sox ffmpeg pulseaudio pulseaudio-utils libasound2-plugins
@@ -104,7 +104,17 @@ if [ $runs32 -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; th
   $sudo dpkg --add-architecture i386
   need_update=1
 fi
-if [ ${#missing[@]} -gt 0 ] || [ ! -f "$cache/glew/src/glew.c" ]; then need_update=1; fi
+# libglvnd's loaders, for a GPU machine that lacks them (scripts/gpu-check.sh unpacks them there).
+gpu_debs=(libegl1 libglvnd0 libopengl0 libgl1 libglx0)
+gpu_debs_present() {
+  local name
+  for name in "${gpu_debs[@]}"; do
+    compgen -G "$cache/gpu-debs/${name}_*.deb" >/dev/null || return 1
+  done
+}
+if [ ${#missing[@]} -gt 0 ] || [ ! -f "$cache/glew/src/glew.c" ] || ! gpu_debs_present; then
+  need_update=1
+fi
 if [ $need_update -eq 1 ]; then $sudo apt-get update -q; fi
 
 if [ ${#missing[@]} -gt 0 ]; then
@@ -112,14 +122,20 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# GLEW for the Windows builds: Debian's own source tarball, unpacked into the ignored cache.
+# As root, apt would drop to its sandbox user, which cannot write into the project.
+sandbox=()
+if [ "$(id -u)" -eq 0 ]; then sandbox=(-o APT::Sandbox::User=root); fi
+
+# GLEW for every build: Debian's own source tarball, unpacked into the ignored cache.
 if [ ! -f "$cache/glew/src/glew.c" ]; then
   mkdir -p "$cache/download"
-  # As root, apt would drop to its sandbox user, which cannot write into the project.
-  sandbox=()
-  if [ "$(id -u)" -eq 0 ]; then sandbox=(-o APT::Sandbox::User=root); fi
   (cd "$cache/download" && apt-get source --download-only "${sandbox[@]}" glew)
   tarball=$(ls "$cache"/download/glew_*.orig.tar.* | head -n 1)
   rm -rf "$cache/glew" && mkdir -p "$cache/glew"
   tar -xf "$tarball" -C "$cache/glew" --strip-components=1
+fi
+
+if ! gpu_debs_present; then
+  rm -rf "$cache/gpu-debs" && mkdir -p "$cache/gpu-debs"
+  (cd "$cache/gpu-debs" && apt-get download "${sandbox[@]}" "${gpu_debs[@]}")
 fi

@@ -1,6 +1,8 @@
 #pragma once
 
+#ifdef _WIN32
 #include "audio/MusicPlayer.h"
+#endif
 #include "core/DisplaySettings.h"
 #include "core/IntrusivePointer.h"
 #include "platform/OpenGLWindow.h"
@@ -38,9 +40,11 @@ class Application {
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
+#ifdef _WIN32
     StartResult init();
     // The frame loop; returns when the quit message arrives.
     void run();
+#endif
 
     // The picture alone, from settings chosen by the caller instead of the launcher, without
     // music or clock: for tools and tests that render chosen show times.
@@ -48,7 +52,7 @@ class Application {
     // Draws the frame of one show time into the output (no swap).
     void drawFrame(float showTime);
     // The framebuffer and size frames are presented to: `offscreenOutput` when a tool set one,
-    // else the window's back buffer.
+    // else the window's (its back buffer, or natively its off-screen framebuffer).
     FrameOutput output() const;
 
     // What the launcher chose; width and height are the render resolution.
@@ -62,7 +66,9 @@ class Application {
     ShaderProgram simpleProgram;
     VertexArray quadVertexArray;
     GpuBuffer quadBuffer;
+#ifdef _WIN32
     MusicPlayer music;
+#endif
     TunnelScene tunnelScene;
     TextScene textScene;
     // Owned by the tool that sets it; framebuffer 0 means the window.

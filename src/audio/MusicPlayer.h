@@ -45,7 +45,7 @@ class MusicPlayer {
     // The feeder thread; player is the MusicPlayer. Returns 0 once stopEvent is signalled.
     static unsigned __stdcall feederProc(void* player);
 
-    static constexpr const char* trackPath = "TOTALLYANORIGINALTRACKNOTRIPPED.ogg";
+    static constexpr const char* trackPath = MusicStream::trackPath;
 
     IDirectSound8* device = nullptr;
     IDirectSoundBuffer* primaryBuffer = nullptr;

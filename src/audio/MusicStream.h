@@ -14,6 +14,9 @@ struct stb_vorbis;
 // past damage in the file, it yields silence for ever.
 class MusicStream {
   public:
+    // The show's one track, in Data.
+    static constexpr const char* trackPath = "TOTALLYANORIGINALTRACKNOTRIPPED.ogg";
+
     MusicStream() = default;
     MusicStream(const MusicStream&) = delete;
     MusicStream& operator=(const MusicStream&) = delete;

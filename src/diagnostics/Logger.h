@@ -9,7 +9,8 @@ enum LogLevel : int {
     LogDriver = 1,    // driver identification at context creation
     LogFile = 3,      // a file, image or track that cannot be found, read or decoded
     LogGpuObject = 4, // incomplete framebuffer, shader compile and link failures
-    LogPlatform = 4   // window, context, display mode, dialog and sound device that cannot be made
+    LogPlatform = 4,  // window, context, display mode, dialog and sound device that cannot be made
+    LogGlFault = 5    // an error or undefined behaviour reported by a debug context
 };
 
 class Logger : public IntrusivePointerMixin<Logger> {

@@ -2,6 +2,7 @@
 
 #include "diagnostics/Format.h"
 #include "diagnostics/Logger.h"
+#include "platform/GlVersion.h"
 #include "platform/WindowGeometry.h"
 
 namespace {
@@ -346,18 +347,9 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
     logDriverString(GL_VENDOR);
     logDriverString(GL_RENDERER);
     logDriverString(GL_VERSION);
-    // GLSL 3.30 shaders, framebuffer objects, instancing: the basic display adapter and some
-    // remote desktops offer only GL 1.1 and would fail later without a word. Checked
-    // before the window shows.
-    if (!GLEW_VERSION_3_3) {
-        const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-        g_logger->write(LogPlatform,
-                        formatString("This computer's OpenGL driver does not offer OpenGL 3.3, "
-                                     "which the show needs (it offers %s)",
-                                     version != nullptr ? version : "none")
-                            .c_str());
+    // Checked before the window shows.
+    if (!offersRequiredOpenGl())
         return false;
-    }
 
     if (fullscreen) {
         ShowCursor(FALSE);

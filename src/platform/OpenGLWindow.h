@@ -1,5 +1,10 @@
 #pragma once
 
+#ifndef _WIN32
+// Without Windows the same seam is an off-screen context over EGL.
+#include "platform/OpenGLWindowEgl.h"
+#else
+
 #include "core/DisplaySettings.h"
 #include "core/IntrusivePointer.h"
 
@@ -27,6 +32,8 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     std::uint16_t drawableHeight() const { return drawableHeight_; }
     HDC deviceContext() const { return deviceContext_; }
     HWND windowHandle() const { return window_; }
+    // Frames are presented to the window's back buffer.
+    GLuint framebuffer() const { return 0; }
 
     // Called by the window procedure when the show gains or loses activation.
     void activationChanged(bool active);
@@ -83,3 +90,4 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     // refuses, so that the real call fails.
     const int* contextRequest_;
 };
+#endif
