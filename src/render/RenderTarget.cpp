@@ -32,8 +32,13 @@ void allocateRenderbufferStorage(const DisplaySettings& settings, GLenum format,
                 GL_RENDERBUFFER, coverageSampleCounts[mode][0], coverageSampleCounts[mode][1],
                 format, width, height);
     } else if (settings.antialiasingLevel >= 2) {
-        glRenderbufferStorageMultisample(GL_RENDERBUFFER, settings.antialiasingLevel, format, width,
-                                         height);
+        // A count above the GL's limit is an error rather than an allocation: nothing is
+        // allocated, and the completeness check reports it as for any count the GL refuses.
+        GLint maxSamples = 0;
+        glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
+        if (settings.antialiasingLevel <= maxSamples)
+            glRenderbufferStorageMultisample(GL_RENDERBUFFER, settings.antialiasingLevel, format,
+                                             width, height);
     } else {
         glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
     }

@@ -1,8 +1,13 @@
 #pragma once
 
-// A hidden window with a current OpenGL context and GLEW loaded, for tests that need real GL
-// under Wine (llvmpipe). Independent of the product's window so that resource tests do not
-// depend on it.
+#ifndef _WIN32
+#include "platform/OpenGLWindow.h"
+#endif
+
+// A current OpenGL context with GLEW loaded, for tests that need real GL (llvmpipe). Under Wine a
+// hidden window of its own, independent of the product's window so that resource tests do not
+// depend on it; natively the product's off-screen EGL context, a debug context whose faults fail
+// the running test through the log.
 class GlTestContext {
   public:
     GlTestContext() = default;
@@ -14,8 +19,12 @@ class GlTestContext {
     bool create(int width = 64, int height = 64);
 
   private:
+#ifdef _WIN32
     void* window = nullptr;
     void* deviceContext = nullptr;
     void* renderingContext = nullptr;
     unsigned short classAtom = 0;
+#else
+    IntrusivePointer<OpenGLWindow> window;
+#endif
 };

@@ -1,11 +1,18 @@
 #include "support/LogRecorder.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 
 class RecordingLogger final : public Logger {
   public:
     bool resetLevel() override { return true; }
-    void write(int level, const char* text) override { lines.push_back({level, text}); }
+    void write(int level, const char* text) override {
+        // A debug context reports the GL's errors inside the call that made them.
+        if (level == LogGlFault)
+            ADD_FAILURE() << text;
+        lines.push_back({level, text});
+    }
     void flush() override {}
     std::vector<LogLine> lines;
 };

@@ -16,7 +16,7 @@ struct LogLine {
 std::ostream& operator<<(std::ostream& out, const LogLine& line);
 
 // Installs itself as g_logger for its lifetime and records every line, whatever its level;
-// puts the previous logger back afterwards.
+// puts the previous logger back afterwards. A GL fault (LogGlFault) also fails the running test.
 class LogRecorder {
   public:
     LogRecorder();
