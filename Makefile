@@ -1,7 +1,7 @@
 # The show: `make demo` runs it, `make test` builds everything and runs every test. Every target
 # works as the first command in a fresh clone: each installs what is missing, then configures.
 SHELL := /bin/bash
-PRESETS := native windows-x86 windows-x64
+PRESETS := native windows-x86 windows-x64 linux
 BUILDS := $(addprefix build-,$(PRESETS))
 
 # Which Windows build `make demo` runs: x64 (default) or x86.
@@ -13,7 +13,7 @@ DEMO_PRESET := windows-$(SHOW_ARCH)
 # When this make began, so that `make test` can report the whole run's wall time.
 export SHOW_MAKE_START := $(shell date +%s)
 
-.PHONY: demo test build bootstrap frames video bench dist soak clean $(BUILDS)
+.PHONY: demo test build bootstrap frames video bench dist soak gpu-bundle clean $(BUILDS)
 
 bootstrap:
 	@scripts/bootstrap.sh
@@ -31,9 +31,11 @@ build: $(BUILDS)
 test: $(BUILDS)
 	@scripts/test.sh
 
-# Without a display, the MP4 comes from the video writer of the windows-x64 build.
-demo: build-$(DEMO_PRESET) build-windows-x64
+# Without a display, the MP4 comes from the video writer: the native one where it runs here, else
+# the windows-x64 build's.
+demo: build-$(DEMO_PRESET) build-linux
 	@cmake --build --preset $(DEMO_PRESET) --target audio_capture_check >/dev/null
+	@scripts/video.sh probe || $(MAKE) --no-print-directory build-windows-x64
 	@SHOW_ARCH=$(SHOW_ARCH) scripts/demo.sh
 
 # Frames of the real render path at chosen show times (the video writer's stills), written to
@@ -41,33 +43,42 @@ demo: build-$(DEMO_PRESET) build-windows-x64
 # k >= 2 anisotropic).
 FRAME_TIMES := 1 3 5 31
 FRAME_FILTERING := 1
-frames: build-windows-x64
-	@scripts/with-wine.sh frames "$(FRAME_TIMES)" "$(FRAME_FILTERING)"
+frames: build-linux
+	@scripts/video.sh probe || $(MAKE) --no-print-directory build-windows-x64
+	@scripts/video.sh frames "$(FRAME_TIMES)" "$(FRAME_FILTERING)"
 
 # The whole show as an MP4, every frame at its exact time (build/video.mp4, VIDEO_OUTPUT); the
 # last line printed is the file's path. VIDEO_FILTERING and VIDEO_AA are the launcher's entries;
-# VIDEO_SECONDS empty means to the track's end.
+# VIDEO_SECONDS empty means to the track's end. The native writer where it runs here (no Wine, no
+# X server), else the windows-x64 build's.
 VIDEO_SIZE := 1920x1080
 VIDEO_FPS := 60
 VIDEO_START := 0
 VIDEO_SECONDS :=
 VIDEO_FILTERING := 1
 VIDEO_AA := 0
-video: build-windows-x64
+video: build-linux
+	@scripts/video.sh probe || $(MAKE) --no-print-directory build-windows-x64
 	@VIDEO_SIZE="$(VIDEO_SIZE)" VIDEO_FPS="$(VIDEO_FPS)" VIDEO_START="$(VIDEO_START)" \
 		VIDEO_SECONDS="$(VIDEO_SECONDS)" VIDEO_FILTERING="$(VIDEO_FILTERING)" \
 		VIDEO_AA="$(VIDEO_AA)" scripts/video.sh
 
 # The frame benchmark (tunnel and text frames against a one-quad baseline, the tunnel against its
 # floor), the audio benchmark (decoder real-time factor, feeder CPU share) and the video writer's
-# rate against the same frames drawn without writing, under Wine.
-bench: build-windows-x64
+# rate against the same frames drawn without writing, under Wine and natively; the native writer's
+# rate against the Windows writer's.
+bench: build-windows-x64 build-linux
 	@scripts/with-wine.sh bench
 
 # One folder and one zip per Windows target in dist/.
 dist: build-windows-x64 build-windows-x86
 	@rm -rf dist
 	@for arch in x64 x86; do scripts/dist.sh $$arch build/windows-$$arch dist; done
+
+# What scripts/gpu-check.sh takes to a Linux machine with a GPU: the linux preset's writer and
+# bench, their Data, this machine's llvmpipe stills and libglvnd's packages, in build/gpu-check.
+gpu-bundle: build-linux
+	@scripts/gpu-bundle.sh build/linux build/gpu-check
 
 # Ten minutes of the show under Wine (SHOW_SOAK_SECONDS), not part of the tests.
 soak: build-windows-x64

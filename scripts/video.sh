@@ -1,47 +1,70 @@
 #!/usr/bin/env bash
-# The show as an MP4, written by the video writer that the windows-x64 preset built, in a
-# throw-away Wine environment (or the running one named by VIDEO_WINE_ENV); builds nothing itself.
-# Every frame is drawn at its exact show time and piped to ffmpeg as it is read back; the sound
-# is the track as the show plays it.
+# The show as an MP4, written by the video writer: the linux preset's where this machine runs it
+# (an off-screen EGL context: no Wine, no X server), else the windows-x64 preset's in a throw-away
+# Wine environment (or the running one named by VIDEO_WINE_ENV); builds nothing itself. Every
+# frame is drawn at its exact show time and piped to ffmpeg as it is read back; the sound is the
+# track as the show plays it.
 #   video.sh         writes VIDEO_OUTPUT (build/video.mp4); the last line on stdout is its path
-#   video.sh bench   the writer's frames per second, written, against the same frames drawn
-#                    without writing, at 1920x1080
+#   video.sh probe   exit code 0 where the native writer runs here
+#   video.sh frames "TIMES" [FILTERING]
+#                    the writer's stills at 1280x720 in build/frames, without and with MSAA 4x, at
+#                    a launcher filtering entry (default 1)
+#   video.sh bench   the native and the Windows writer's frames per second, written, on the same
+#                    frames at 1920x1080, and each against the same frames drawn without writing
 # VIDEO_SIZE (1920x1080), VIDEO_FPS (60), VIDEO_START (0 s), VIDEO_SECONDS (to the track's end),
 # VIDEO_FILTERING (1, "Trilinear") and VIDEO_AA (0, "None"): the last two are launcher entries.
+# VIDEO_WRITER=windows takes the Windows writer where the native one would run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/windows-x64"
-writer="$build/tools/video/video_writer.exe"
+windows_writer="$build/tools/video/video_writer.exe"
+native_writer="$root/build/linux/tools/video/video_writer"
 mode=${1:-video}
 
-if [ ! -f "$writer" ]; then
-    echo "video: $writer is missing; build it with 'make video' or the windows-x64 preset" >&2
-    exit 1
+native_runs() { [ -x "$native_writer" ] && "$native_writer" probe >/dev/null 2>&1; }
+if [ "$mode" = probe ]; then
+    native_runs
+    exit
 fi
-
-size=${VIDEO_SIZE:-1920x1080}
-fps=${VIDEO_FPS:-60}
-options=(--size "$size" --fps "$fps" --start "${VIDEO_START:-0}"
-    --filtering "${VIDEO_FILTERING:-1}" --antialiasing "${VIDEO_AA:-0}")
-[ -n "${VIDEO_SECONDS:-}" ] && options+=(--seconds "$VIDEO_SECONDS")
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/video.XXXXXX")
 env_dir=${VIDEO_WINE_ENV:-}
+own_env=0
 cleanup() {
-    if [ -z "${VIDEO_WINE_ENV:-}" ] && [ -n "$env_dir" ]; then
+    if [ "$own_env" -eq 1 ]; then
         "$root/scripts/wine-env.sh" stop "$env_dir"
         rm -rf "$env_dir"
     fi
     rm -rf "$work"
 }
 trap cleanup EXIT
-if [ -z "$env_dir" ]; then
-    # One of its own: starting an environment stops whatever ran in the same folder before.
-    mkdir -p "$build"
-    env_dir=$(mktemp -d "$build/video-wine-env.XXXXXX")
-    "$root/scripts/wine-env.sh" start "$env_dir" x64 xvfb >/dev/null
+wine_writer() { # the Windows writer under Wine, an environment started on first use
+    if [ -z "$env_dir" ]; then
+        # One of its own: starting an environment stops whatever ran in the same folder before.
+        mkdir -p "$build"
+        env_dir=$(mktemp -d "$build/video-wine-env.XXXXXX")
+        own_env=1
+        "$root/scripts/wine-env.sh" start "$env_dir" x64 xvfb >/dev/null
+    fi
+    "$root/scripts/wine-run.sh" "$env_dir" "$windows_writer" "$@"
+}
+native_writer() { "$native_writer" "$@"; }
+if [ "${VIDEO_WRITER:-}" != windows ] && { [ "$mode" = bench ] || native_runs; }; then
+    writer=native_writer
+elif [ -f "$windows_writer" ]; then
+    writer=wine_writer
+else
+    echo "video: no video writer runs here: build the linux preset ('make video') or the" \
+        "windows-x64 one" >&2
+    exit 1
 fi
-run() { "$root/scripts/wine-run.sh" "$env_dir" "$@"; }
+run() { "$writer" "$@"; }
+
+size=${VIDEO_SIZE:-1920x1080}
+fps=${VIDEO_FPS:-60}
+options=(--size "$size" --fps "$fps" --start "${VIDEO_START:-0}"
+    --filtering "${VIDEO_FILTERING:-1}" --antialiasing "${VIDEO_AA:-0}")
+[ -n "${VIDEO_SECONDS:-}" ] && options+=(--seconds "$VIDEO_SECONDS")
 
 # Raw yuv420p frames (BT.709, limited range) on standard input; H.264 at a constant rate, tagged
 # BT.709, AAC sound, the index at the front. The encoder shares the CPU with a GL that may draw on
@@ -72,32 +95,54 @@ in_place() {
 }
 frames_out() { # writes the frames to standard output, the progress to standard error
     if [ -t 2 ]; then
-        { run "$writer" video "$@" --progress often 2>&1 >&3 | in_place >&2; } 3>&1
+        { run video "$@" --progress often 2>&1 >&3 | in_place >&2; } 3>&1
     else
-        run "$writer" video "$@" --progress tenths
+        run video "$@" --progress tenths
     fi
 }
 
+if [ "$mode" = frames ]; then
+    out="$root/build/frames"
+    mkdir -p "$out"
+    # The launcher's antialiasing entries "None" and "MSAA 4x", by label: which entries a GL
+    # offers depends on its sample limits.
+    for antialiasing in None "MSAA 4x"; do
+        # shellcheck disable=SC2086
+        run still --size 1280x720 --filtering "${3:-1}" --antialiasing "$antialiasing" "$out" $2 |
+            tr -d '\r' | sed 's/.*frame-/build\/frames\/frame-/'
+    done
+    exit 0
+fi
+
 if [ "$mode" = bench ]; then
     # A second of text pages and a second of tunnel, in alternating rounds so that a slow spell
-    # of the shared machine lands on both. The written rate counts until ffmpeg has finished,
-    # not only until the writer has handed over its last frame.
+    # of the shared machine lands on both writers. The written rate counts until ffmpeg has
+    # finished, not only until the writer has handed over its last frame.
+    native_runs || { echo "video: the native writer does not run here" >&2; exit 1; }
     size=1920x1080 fps=60 start=29
     options=(--size "$size" --fps "$fps" --start "$start" --seconds 2 --filtering 1 --antialiasing 0)
-    run "$writer" sound "${options[@]}" "$work/sound.wav" >/dev/null
+    native_writer sound "${options[@]}" "$work/sound.wav" >/dev/null
     seconds_of() { sed -n 's/.* frames in \([0-9.]*\) s,.*/\1/p' "$1"; }
-    drawn=0 written=0 frames=120
-    for round in 1 2 3 4 5; do
-        run "$writer" draw "${options[@]}" 2>"$work/draw.log"
-        drawn=$(awk "BEGIN { print $drawn + $(seconds_of "$work/draw.log") }")
-        { run "$writer" video "${options[@]}" 2>"$work/video.log"; date +%s.%N >"$work/handed"; } |
-            encode "$work/sound.wav" "$work/bench.mp4" "$start"
-        finished=$(date +%s.%N)
-        loop=$(awk "BEGIN { print $(seconds_of "$work/video.log") + $finished - $(cat "$work/handed") }")
-        written=$(awk "BEGIN { print $written + $loop }")
-        echo "video writer round $round: drawn $(seconds_of "$work/draw.log") s, written $loop s"
+    declare -A drawn=([native]=0 [windows]=0) written=([native]=0 [windows]=0)
+    frames=120 rounds=5
+    for round in $(seq $rounds); do
+        for kind in native windows; do
+            writer=${kind/windows/wine}_writer
+            run draw "${options[@]}" 2>"$work/draw.log"
+            drawn[$kind]=$(awk "BEGIN { print ${drawn[$kind]} + $(seconds_of "$work/draw.log") }")
+            { run video "${options[@]}" 2>"$work/video.log"; date +%s.%N >"$work/handed"; } |
+                encode "$work/sound.wav" "$work/bench.mp4" "$start"
+            finished=$(date +%s.%N)
+            loop=$(awk "BEGIN { print $(seconds_of "$work/video.log") + $finished - $(cat "$work/handed") }")
+            written[$kind]=$(awk "BEGIN { print ${written[$kind]} + $loop }")
+            echo "video writer round $round, $kind: drawn $(seconds_of "$work/draw.log") s, written $loop s"
+        done
     done
-    awk "BEGIN { printf \"video writer at 1920x1080 (%d frames, show times 29 to 31 s, 5 rounds): written %.2f fps, drawn without writing %.2f fps; written/drawn %.2f\n\", $frames * 5, $frames * 5 / $written, $frames * 5 / $drawn, $drawn / $written }"
+    total=$((frames * rounds))
+    for kind in native windows; do
+        awk "BEGIN { printf \"video writer, $kind, at 1920x1080 ($total frames, show times 29 to 31 s, $rounds rounds): written %.2f fps, drawn without writing %.2f fps; written/drawn %.2f\n\", $total / ${written[$kind]}, $total / ${drawn[$kind]}, ${drawn[$kind]} / ${written[$kind]} }"
+    done
+    awk "BEGIN { printf \"native/Windows writer at 1920x1080, written: %.2f\n\", ${written[windows]} / ${written[native]} }"
     exit 0
 fi
 
@@ -110,7 +155,7 @@ if [ -d "$output" ] || ! mkdir -p "$(dirname "$output")" 2>/dev/null ||
 fi
 # Bad input ends here, with the writer's line and its exit code 2, before any frame is drawn. The
 # sound step prints how many frames the video gets.
-expected=$(run "$writer" sound "${options[@]}" "$work/sound.wav" | tr -d "\r") || {
+expected=$(run sound "${options[@]}" "$work/sound.wav" | tr -d "\r") || {
     status=$?
     rm -f "$output"
     exit "$status"

@@ -40,13 +40,14 @@ expect() { # target-and-variables..., then the presets it must configure after "
         echo "make ${args[*]}: bootstrap, then ${presets[*]} configured and built"
 }
 
-expect demo -- windows-x64
-expect demo SHOW_ARCH=x86 -- windows-x86 windows-x64
-expect test -- native windows-x86 windows-x64
-expect frames -- windows-x64
-expect bench -- windows-x64
-expect video -- windows-x64
-expect video VIDEO_SIZE=640x360 VIDEO_SECONDS=2 -- windows-x64
+expect demo -- windows-x64 linux
+expect demo SHOW_ARCH=x86 -- windows-x86 linux
+expect test -- native windows-x86 windows-x64 linux
+expect frames -- linux
+expect bench -- windows-x64 linux
+expect video -- linux
+expect video VIDEO_SIZE=640x360 VIDEO_SECONDS=2 -- linux
 expect dist -- windows-x64 windows-x86
 expect soak -- windows-x64
+expect gpu-bundle -- linux
 [ "$failures" -eq 0 ]

@@ -5,29 +5,36 @@
 // then lands on all of them instead of on whichever happened to be running.
 // The floor is the tunnel frame with a constant-colour tunnel shader (beside the bench only):
 // every pass but the tunnel's own drawing, which is what the tunnel/floor ratio isolates.
-//   frame_bench.exe [FRAMES [quick]]   (quick: 1280x720 without antialiasing only)
+//   frame_bench.exe [FRAMES [quick|gpu]]   1280x720 and 1920x1080 without antialiasing and with
+//                                          MSAA 4x; quick: 1280x720 without only; gpu: 1920x1080
+//                                          and 3840x2160 without, and with the highest MSAA and
+//                                          coverage entries the GL offers
+// Natively the frames go to the off-screen EGL context's framebuffer, with no swap; an error its
+// debug output reports makes the exit code 1.
 #include "app/Application.h"
 #include "diagnostics/StderrLogger.h"
+#include "launcher/LauncherChoices.h"
 #include "render/PassObserver.h"
 #include "render/ScreenQuad.h"
 
 #include <GL/glew.h>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
-#include <windows.h>
 
 namespace {
 
 double now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
+
+// Faults the debug contexts reported, over every measurement.
+int glFaults = 0;
 
 // GPU time of each pass from GL_TIME_ELAPSED queries, accumulated over the measured frames.
 class PassClock final : public PassObserver {
@@ -86,11 +93,14 @@ class PassClock final : public PassObserver {
     bool open = false;
 };
 
-template <class Frame> double millisecondsPerFrame(Application& app, int frames, Frame&& frame) {
+template <class Frame>
+double millisecondsPerFrame([[maybe_unused]] Application& app, int frames, Frame&& frame) {
     const double start = now();
     for (int i = 0; i < frames; ++i) {
         frame(i);
+#ifdef _WIN32
         SwapBuffers(app.window->deviceContext());
+#endif
         glFinish();
     }
     return (now() - start) * 1000.0 / frames;
@@ -108,14 +118,15 @@ struct Result {
     double tunnelToBaseline, floorToBaseline, tunnelToFloor;
 };
 
-Result measure(int width, int height, int samples, int frames) {
+Result measure(int width, int height, AntialiasingValue antialiasing, int frames) {
     DisplaySettings settings{};
     settings.width = static_cast<std::uint16_t>(width);
     settings.height = static_cast<std::uint16_t>(height);
     settings.vsync = false;
     settings.aspect = static_cast<float>(width) / static_cast<float>(height);
     settings.filtering = 1; // "Trilinear", the launcher's default
-    settings.antialiasingLevel = samples;
+    settings.coverageSampling = antialiasing.coverageSampling;
+    settings.antialiasingLevel = antialiasing.level;
     Application app;
     if (!app.initPicture(settings)) {
         std::fprintf(stderr, "frame_bench: the picture did not start at %dx%d\n", width, height);
@@ -123,7 +134,7 @@ Result measure(int width, int height, int samples, int frames) {
     }
     // The least any frame pays: one textured quad over the window, presented.
     const auto baselineFrame = [&](int) {
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, app.window->framebuffer());
         glViewport(0, 0, app.window->drawableWidth(), app.window->drawableHeight());
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, app.renderTargetA.colorTexture.name());
@@ -184,11 +195,13 @@ Result measure(int width, int height, int samples, int frames) {
     millisecondsPerFrame(app, frames, floorFrame);
     app.tunnelScene.passObserver = nullptr;
 
-    const std::string antialiasing =
-        samples > 1 ? "MSAA " + std::to_string(samples) + "x" : std::string("no AA");
+    const AntialiasingValue made{app.settings.coverageSampling, app.settings.antialiasingLevel};
+    const std::string label = made.coverageSampling || made.level > 1
+                                  ? std::string(antialiasingLabel(made).c_str())
+                                  : std::string("no AA");
     std::printf("%dx%d %s: baseline %.3f ms, text %.3f ms, floor %.3f ms, tunnel %.3f ms; "
                 "floor/baseline %.2f, tunnel/floor %.2f, tunnel/baseline %.2f\n",
-                width, height, antialiasing.c_str(), result.baseline, result.text, result.floor,
+                width, height, label.c_str(), result.baseline, result.text, result.floor,
                 result.tunnel, result.floorToBaseline, result.tunnelToFloor,
                 result.tunnelToBaseline);
     std::printf("  passes (GPU time from GL_TIME_ELAPSED; the swap is not included):\n"
@@ -196,7 +209,28 @@ Result measure(int width, int height, int samples, int frames) {
                 "", "tunnel", "floor");
     tunnelClock.report(floorClock);
     std::fflush(stdout);
+#ifndef _WIN32
+    glFaults += app.window->debugFaults;
+#endif
     return result;
+}
+
+// The highest MSAA and the highest coverage entry this GL offers, for the GPU check.
+std::vector<AntialiasingValue> highestEntries() {
+    IntrusivePointer<OpenGLWindow> probe(new OpenGLWindow);
+    if (!probe->initExtensions())
+        std::exit(1);
+    const AntialiasingEntries entries = antialiasingEntries(queryGraphicsLimits());
+    std::vector<AntialiasingValue> chosen{AntialiasingValue{}};
+    for (const bool coverage : {false, true}) {
+        const AntialiasingValue* highest = nullptr;
+        for (const AntialiasingValue& value : entries.values)
+            if (value.coverageSampling == coverage && (coverage || value.level > 1))
+                highest = &value;
+        if (highest != nullptr)
+            chosen.push_back(*highest);
+    }
+    return chosen;
 }
 
 } // namespace
@@ -204,19 +238,31 @@ Result measure(int width, int height, int samples, int frames) {
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 120;
     g_logger = new StderrLogger(3);
-    const bool quick = argc > 2 && std::string(argv[2]) == "quick";
-    const int sizes[2][2] = {{1280, 720}, {1920, 1080}};
-    Result reference{};
-    for (const auto& size : sizes)
-        for (int samples : {0, 4}) {
-            if (quick && (size[0] != 1280 || samples != 0))
-                continue;
-            const Result result = measure(size[0], size[1], samples, frames);
-            if (size[0] == 1280 && samples == 0)
-                reference = result;
-        }
-    std::printf("floor/baseline at 1280x720 no AA: %.2f\n", reference.floorToBaseline);
-    std::printf("tunnel/floor at 1280x720 no AA: %.2f\n", reference.tunnelToFloor);
-    std::printf("tunnel/baseline at 1280x720 no AA: %.2f\n", reference.tunnelToBaseline);
+    const std::string mode = argc > 2 ? argv[2] : "";
+    if (mode == "gpu") {
+        const std::vector<AntialiasingValue> antialiasing = highestEntries();
+        for (const int width : {1920, 3840})
+            for (const AntialiasingValue& value : antialiasing)
+                measure(width, width * 9 / 16, value, frames);
+    } else {
+        const bool quick = mode == "quick";
+        const int sizes[2][2] = {{1280, 720}, {1920, 1080}};
+        Result reference{};
+        for (const auto& size : sizes)
+            for (int samples : {0, 4}) {
+                if (quick && (size[0] != 1280 || samples != 0))
+                    continue;
+                const Result result = measure(size[0], size[1], {false, samples}, frames);
+                if (size[0] == 1280 && samples == 0)
+                    reference = result;
+            }
+        std::printf("floor/baseline at 1280x720 no AA: %.2f\n", reference.floorToBaseline);
+        std::printf("tunnel/floor at 1280x720 no AA: %.2f\n", reference.tunnelToFloor);
+        std::printf("tunnel/baseline at 1280x720 no AA: %.2f\n", reference.tunnelToBaseline);
+    }
+    if (glFaults > 0) {
+        std::fprintf(stderr, "frame_bench: the GL reported %d errors\n", glFaults);
+        return 1;
+    }
     return 0;
 }

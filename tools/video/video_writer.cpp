@@ -7,31 +7,40 @@
 //                                               the number of frames of that stretch
 //   video_writer.exe still [OPTIONS] DIR TIME...  one PNG per show time
 //   video_writer.exe draw [OPTIONS]             the frames of `video`, drawn but not read back
+//   video_writer.exe probe                      the GL it would draw with, then exit code 0
+//   video_writer.exe psnr A.png B.png           the PSNR of two pictures of one size (no GL)
 // OPTIONS: --size WxH (1920x1080), --fps N (60), --start S (0), --seconds L (to the track's end),
 // --filtering N and --antialiasing N (the launcher's entries, the antialiasing one also by its
 // label, e.g. "MSAA 4x"; defaults as the launcher's),
 // --progress often|tenths (a line every half second, for a script that shows it in place on a
 // terminal, or one every 10%).
-// Bad input gets one line and exit code 2; a failure on the way, exit code 1.
+// Bad input gets one line and exit code 2; a failure on the way, exit code 1. Natively the GL is
+// an off-screen EGL context, a debug context: an error it reports also makes the exit code 1.
 #include "app/Application.h"
 #include "app/Schedule.h"
-#include "audio/MusicPlayer.h"
 #include "audio/MusicStream.h"
 #include "diagnostics/StderrLogger.h"
 #include "launcher/LauncherChoices.h"
+#include "resources/ImageDecoder.h"
 #include "yuv420.h"
 
 #include <GL/glew.h>
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
-#include <windows.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
@@ -56,15 +65,17 @@ const int badInput = 2;
 }
 
 double now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 // Under Wine the Unix root is drive Z:.
-std::string windowsPath(const std::string& path) {
+std::string nativePath(const std::string& path) {
+#ifdef _WIN32
     return !path.empty() && path[0] == '/' ? "Z:" + path : path;
+#else
+    return path;
+#endif
 }
 
 struct Options {
@@ -100,12 +111,13 @@ int wholeNumber(const std::string& text, const char* what) {
 Options parse(int argc, char** argv) {
     Options options;
     if (argc < 2)
-        refuse("usage: video_writer.exe video|sound|still|draw [--size WxH] [--fps N] [--start S] "
+        refuse("usage: video_writer.exe video|sound|still|draw|probe|psnr [--size WxH] [--fps N] "
+               "[--start S] "
                "[--seconds L] [--filtering N] [--antialiasing N] [--progress often|tenths] ...");
     options.mode = argv[1];
     if (options.mode != "video" && options.mode != "sound" && options.mode != "still" &&
-        options.mode != "draw")
-        refuse("no mode \"%s\": video, sound, still or draw", argv[1]);
+        options.mode != "draw" && options.mode != "probe" && options.mode != "psnr")
+        refuse("no mode \"%s\": video, sound, still, draw, probe or psnr", argv[1]);
     for (int i = 2; i < argc; ++i) {
         const std::string option = argv[i];
         if (option.rfind("--", 0) != 0) {
@@ -227,7 +239,7 @@ Track readTrack() {
     local->initialise();
     fileSystem->mount(local);
     MusicStream stream;
-    if (!stream.open(fileSystem, MusicPlayer::trackPath))
+    if (!stream.open(fileSystem, MusicStream::trackPath))
         fail("the track did not open");
     Track track;
     track.sampleRate = stream.sampleRate();
@@ -258,19 +270,6 @@ int frameCount(const Options& options, const Track& track) {
 
 double showTimeOf(const Options& options, int frame) {
     return options.start + static_cast<double>(frame) / options.fps;
-}
-
-bool writeAll(HANDLE file, const void* data, std::size_t bytes) {
-    const auto* at = static_cast<const char*>(data);
-    while (bytes > 0) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes, 1u << 24));
-        DWORD written = 0;
-        if (!WriteFile(file, at, chunk, &written, nullptr) || written == 0)
-            return false;
-        at += written;
-        bytes -= written;
-    }
-    return true;
 }
 
 void writeSound(const Options& options, const Track& track, int frames, const std::string& path) {
@@ -309,7 +308,7 @@ void writeSound(const Options& options, const Track& track, int frames, const st
     put16(34, 16);
     std::memcpy(header + 36, "data", 4);
     put32(40, dataBytes);
-    FILE* file = std::fopen(windowsPath(path).c_str(), "wb");
+    FILE* file = std::fopen(nativePath(path).c_str(), "wb");
     if (file == nullptr)
         refuse("cannot write %s", path.c_str());
     const bool written = std::fwrite(header, sizeof header, 1, file) == 1 &&
@@ -403,19 +402,23 @@ struct Readback {
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, width, height, format, GL_UNSIGNED_BYTE, destination);
     }
-    bool deliver(int slot, HANDLE out) {
+    bool deliver(int slot, std::FILE* out) {
         glBindBuffer(GL_PIXEL_PACK_BUFFER, ring[slot].name());
         const void* pixels = glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
         if (pixels != nullptr)
             rgbaToYuv420(static_cast<const std::uint8_t*>(pixels), width, height, yuv.data());
         glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
         glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-        return pixels != nullptr && writeAll(out, yuv.data(), yuv.size());
+        return pixels != nullptr && std::fwrite(yuv.data(), 1, yuv.size(), out) == yuv.size();
     }
 };
 
 int writeVideo(Application& app, Readback& readback, const Options& options, int frames) {
-    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+#ifdef _WIN32
+    // Raw bytes: the C runtime's text mode would turn every 10 into 13 10.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::FILE* const out = stdout;
     Progress progress(frames, options.progressOften);
     const auto deliver = [&](int frame) {
         if (!readback.deliver(frame % Readback::ringSize, out))
@@ -432,6 +435,8 @@ int writeVideo(Application& app, Readback& readback, const Options& options, int
         readback.read(k % Readback::ringSize);
     }
     deliver(frames - 1);
+    if (std::fflush(out) != 0)
+        fail("the frames' reader stopped taking them");
     progress.summary(frames);
     return 0;
 }
@@ -482,7 +487,7 @@ int writeStills(Application& app, const Readback& readback, const Options& optio
         const std::string path = options.rest[0] + name;
         // GL rows run bottom-up, PNG rows top-down.
         stbi_flip_vertically_on_write(1);
-        if (stbi_write_png(windowsPath(path).c_str(), readback.width, readback.height, 3,
+        if (stbi_write_png(nativePath(path).c_str(), readback.width, readback.height, 3,
                            pixels.data(), readback.width * 3) != 0)
             std::printf("%s\n", path.c_str());
         else
@@ -491,15 +496,40 @@ int writeStills(Application& app, const Readback& readback, const Options& optio
     return failures == 0 ? 0 : 1;
 }
 
-} // namespace
+DecodedImage readPicture(const std::string& path) {
+    std::ifstream file(nativePath(path), std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), {});
+    DecodedImage image;
+    if (!file.is_open() || !decodeImage(bytes.data(), bytes.size(), image))
+        refuse("%s is not a picture this program reads", path.c_str());
+    return image;
+}
 
-int main(int argc, char** argv) {
-    g_logger = new StderrLogger(3);
-    Options options = parse(argc, argv);
-    const DisplaySettings settings = chooseSettings(options);
+// Over the colour channels, so that pictures with and without alpha compare; "inf" when equal.
+int comparePictures(const Options& options) {
+    if (options.rest.size() != 2)
+        refuse("psnr needs A.png B.png");
+    const DecodedImage a = readPicture(options.rest[0]), b = readPicture(options.rest[1]);
+    if (a.width != b.width || a.height != b.height)
+        refuse("%s is %dx%d, %s %dx%d", options.rest[0].c_str(), a.width, a.height,
+               options.rest[1].c_str(), b.width, b.height);
+    double squares = 0;
+    const std::size_t pixels = std::size_t(a.width) * a.height;
+    for (std::size_t i = 0; i < pixels; ++i)
+        for (int c = 0; c < 3; ++c) {
+            const double d = a.pixels[i * a.components + c] - b.pixels[i * b.components + c];
+            squares += d * d;
+        }
+    if (squares == 0)
+        std::printf("PSNR inf dB\n");
+    else
+        std::printf("PSNR %.2f dB\n", 10 * std::log10(255.0 * 255.0 * 3 * pixels / squares));
+    return 0;
+}
 
+int run(const Options& options, const DisplaySettings& settings, Application& app) {
     int frames = 0;
-    if (options.mode != "still") {
+    if (options.mode != "still" && options.mode != "probe") {
         const Track track = readTrack();
         frames = frameCount(options, track);
         if (options.mode == "sound") {
@@ -510,15 +540,36 @@ int main(int argc, char** argv) {
         }
     }
 
-    Application app;
     if (!app.initPicture(settings))
         fail("the picture did not start");
     Readback readback;
     if (!readback.init(app, options.width, options.height))
         fail("the off-screen output is incomplete");
+    if (options.mode == "probe")
+        return 0;
     if (options.mode == "still")
         return writeStills(app, readback, options);
     if (options.mode == "draw")
         return drawOnly(app, options, frames);
     return writeVideo(app, readback, options, frames);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Level 1: the GL it draws with is the first line.
+    g_logger = new StderrLogger(1);
+    Options options = parse(argc, argv);
+    if (options.mode == "psnr")
+        return comparePictures(options);
+    const DisplaySettings settings = chooseSettings(options);
+    Application app;
+    const int result = run(options, settings, app);
+#ifndef _WIN32
+    if (app.window && app.window->debugFaults > 0) {
+        std::fprintf(stderr, "video_writer: the GL reported %d errors\n", app.window->debugFaults);
+        return 1;
+    }
+#endif
+    return result;
 }

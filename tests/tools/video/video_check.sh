@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The video writer end to end, in the test run's Wine environment: 2.5 s of the show from its
-# start at 320x180 through scripts/video.sh, checked from the outside (ffprobe, ffmpeg, the
-# writer's stills, the sound checker); then bad input, each case one line and exit code 2.
+# The Windows video writer end to end, in the test run's Wine environment: 2.5 s of the show from
+# its start at 320x180 through scripts/video.sh, checked from the outside (ffprobe, ffmpeg, the
+# writer's stills, the sound checker); the native writer (the linux preset's) against it at one
+# show time; then bad input to both, each case one line and exit code 2.
 #   video_check.sh ENV_DIR CAPTURE_CHECK WORK_DIR
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
@@ -16,7 +17,7 @@ check() { # CONDITION-STATUS MESSAGE
         failures=$((failures + 1))
     fi
 }
-run() { env VIDEO_WINE_ENV="$env_dir" VIDEO_SIZE=320x180 VIDEO_FPS=60 "$@"; }
+run() { env VIDEO_WINE_ENV="$env_dir" VIDEO_WRITER=windows VIDEO_SIZE=320x180 VIDEO_FPS=60 "$@"; }
 
 out="$work/cut.mp4"
 run VIDEO_SECONDS=2.5 VIDEO_OUTPUT="$out" "$root/scripts/video.sh" >"$work/video.out" 2>&1
@@ -62,16 +63,31 @@ at=$(sed -n 's/.*track starts at \([0-9.]*\) s.*/\1/p' <<<"$report")
 awk "BEGIN { exit !(\"$at\" != \"\" && $at < 1 / 60) }"
 check $? "the track starts at ${at:-?} s of the file, not within a frame of its start"
 
+# The native writer draws the tunnel as the Windows one does, on the same llvmpipe.
+native="$root/build/linux/tools/video/video_writer"
+mkdir -p "$work/native" "$work/windows"
+"$native" still --size 1920x1080 "$work/native" 31 >/dev/null 2>&1 &&
+    SHOW_WINEDEBUG=-all "$root/scripts/wine-run.sh" "$env_dir" "$writer" still --size 1920x1080 \
+        "$work/windows" 31 >/dev/null 2>&1
+check $? "no stills at 31 s from both writers (is the linux preset built?)"
+name=frame-1920x1080-noaa-trilinear-t31.00.png
+psnr=$("$native" psnr "$work/native/$name" "$work/windows/$name")
+echo "native against Windows writer at 31 s: $psnr"
+[[ "$psnr" =~ ^PSNR\ (inf|[5-9][0-9]|[1-9][0-9][0-9]) ]]
+check $? "the native writer's frame at 31 s is not the Windows writer's"
+
 # Bad input: one line on stderr, exit code 2, no file left behind.
 while IFS='|' read -r name variables; do
-    rm -f "$work/bad.mp4"
-    # shellcheck disable=SC2086
-    env VIDEO_WINE_ENV="$env_dir" VIDEO_OUTPUT="$work/bad.mp4" $variables \
-        "$root/scripts/video.sh" >/dev/null 2>"$work/bad.err"
-    status=$?
-    echo "$name: exit $status, $(cat "$work/bad.err")"
-    [ "$status" -eq 2 ] && [ "$(wc -l <"$work/bad.err")" -eq 1 ] && [ ! -s "$work/bad.mp4" ]
-    check $? "$name is not refused with one line and exit code 2"
+    for kind in windows native; do
+        rm -f "$work/bad.mp4"
+        # shellcheck disable=SC2086
+        env VIDEO_WINE_ENV="$env_dir" VIDEO_WRITER=$kind VIDEO_OUTPUT="$work/bad.mp4" $variables \
+            "$root/scripts/video.sh" >/dev/null 2>"$work/bad.err"
+        status=$?
+        echo "$name, $kind: exit $status, $(cat "$work/bad.err")"
+        [ "$status" -eq 2 ] && [ "$(wc -l <"$work/bad.err")" -eq 1 ] && [ ! -s "$work/bad.mp4" ]
+        check $? "$name is not refused by the $kind writer with one line and exit code 2"
+    done
 done <<'CASES'
 size 0|VIDEO_SIZE=0x180
 size above the GL limit|VIDEO_SIZE=320x99999
