@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -198,8 +199,10 @@ double farWallDifference(const Pixels& a, const Pixels& b, std::pair<int, int> c
 // The driver's strings (three lines under Windows, one natively) and nothing else.
 void expectOnlyDriverLines(const LogRecorder& logger) {
     EXPECT_FALSE(logger.lines().empty());
-    for (const LogLine& line : logger.lines())
+    for (const LogLine& line : logger.lines()) {
         EXPECT_EQ(line.level, LogDriver) << line;
+        std::printf("GL: %s", line.text.c_str());
+    }
 }
 
 class Picture : public ::testing::Test {
