@@ -1,28 +1,31 @@
 #pragma once
 
-#ifndef _WIN32
-// Without Windows the same seam is an off-screen context over EGL.
-#include "platform/OpenGLWindowEgl.h"
-#else
-
 #include "core/DisplaySettings.h"
 #include "core/IntrusivePointer.h"
 
 #include <GL/glew.h>
-#include <GL/wglew.h>
 #include <cstdint>
+#ifdef _WIN32
+#include <GL/wglew.h>
 #include <windows.h>
+#endif
 
 // The one top-level window, its device context and the OpenGL context. First a hidden bootstrap
 // window with a legacy context loads the WGL entry points and GLEW (so the launcher can query
 // GL); then createWindow makes the real window and a compatibility-profile context.
+//
+// Without Windows (OpenGLWindowEgl.cpp) it is an OpenGL context with no display server at all,
+// made over an EGL device (a GPU's where the machine has one, else Mesa's software device) or
+// Mesa's surfaceless platform, and its "window" an off-screen sRGB framebuffer at the drawable
+// size. That context is a debug context: messages of type error or undefined behaviour are counted
+// and written at LogGlFault, synchronously, inside the call that caused them.
 class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
   public:
     OpenGLWindow();
     OpenGLWindow(const OpenGLWindow&) = delete;
     OpenGLWindow& operator=(const OpenGLWindow&) = delete;
     // Tears down whatever exists: context, device context, window, class; restores a switched
-    // display mode.
+    // display mode. Natively: the framebuffer, then the context.
     ~OpenGLWindow();
 
     bool initExtensions();
@@ -30,13 +33,22 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
 
     std::uint16_t drawableWidth() const { return drawableWidth_; }
     std::uint16_t drawableHeight() const { return drawableHeight_; }
-    HDC deviceContext() const { return deviceContext_; }
-    HWND windowHandle() const { return window_; }
-    // Frames are presented to the window's back buffer.
-    GLuint framebuffer() const { return 0; }
+    // Where frames are presented: 0, the window's back buffer, under Windows.
+    GLuint framebuffer() const { return framebuffer_; }
+#ifdef _WIN32
+    HDC deviceContext() const {
+        return deviceContext_;
+    }
+    HWND windowHandle() const {
+        return window_;
+    }
 
     // Called by the window procedure when the show gains or loses activation.
     void activationChanged(bool active);
+#else
+    // Debug messages of type error or undefined behaviour so far.
+    int debugFaults = 0;
+#endif
 
     // Whether the window's back buffer encodes sRGB writes, as found when it was created; where
     // it does not, passes into the window hand it their already encoded bytes. A test sets it to
@@ -44,8 +56,12 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     bool encodesSrgb = true;
 
   private:
+    std::uint16_t drawableWidth_ = 0;
+    std::uint16_t drawableHeight_ = 0;
+    GLuint framebuffer_ = 0;
+#ifdef _WIN32
     // The start-up steps that can fail, for the test seam below.
-    enum class Step : int {
+    enum class Step : int{
         None,
         RegisterWindowClass,
         CreateBootstrapWindow,
@@ -65,7 +81,9 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     };
     // Test seam: the step named by failingStep_ is not attempted and reports failure, so that
     // tests can reach every partly built state. Production code never sets it.
-    bool attempt(Step step) const { return step != failingStep_; }
+    bool attempt(Step step) const {
+        return step != failingStep_;
+    }
     // Full screen without GPU scaling switches the display's mode.
     bool switchesDisplayMode() const;
     bool switchDisplayMode();
@@ -73,8 +91,6 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     bool fail(Step step) const;
     friend struct OpenGLWindowFaults;
 
-    std::uint16_t drawableWidth_ = 0;
-    std::uint16_t drawableHeight_ = 0;
     DisplaySettings settings_{};
     HWND window_ = nullptr;
     ATOM classAtom_ = 0;
@@ -89,5 +105,12 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     // Test seam: what the real context is asked for. Tests point it at a request the driver
     // refuses, so that the real call fails.
     const int* contextRequest_;
-};
+#else
+    // An EGLDisplay and EGLContext: EGL's headers stay out of every file that includes this one.
+    void* display_ = nullptr;
+    void* context_ = nullptr;
+    // Which kind of EGL display was found, for the driver's line.
+    const char* source_ = "";
+    GLuint colorBuffer_ = 0;
 #endif
+};

@@ -79,6 +79,8 @@ void GLAPIENTRY debugMessage(GLenum source, GLenum type, GLuint, GLenum, GLsizei
 
 } // namespace
 
+OpenGLWindow::OpenGLWindow() = default;
+
 OpenGLWindow::~OpenGLWindow() {
     if (context_ == nullptr)
         return;
