@@ -33,12 +33,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 #ifdef _WIN32
-#include <fcntl.h>
 #include <io.h>
 #endif
 
@@ -417,6 +417,10 @@ int writeVideo(Application& app, Readback& readback, const Options& options, int
 #ifdef _WIN32
     // Raw bytes: the C runtime's text mode would turn every 10 into 13 10.
     _setmode(_fileno(stdout), _O_BINARY);
+#elif defined(F_SETPIPE_SZ)
+    // A frame is megabytes: through a pipe's default 64 KiB the writer and the encoder would take
+    // turns dozens of times per frame. Where the system allows less, the pipe stays as it is.
+    fcntl(fileno(stdout), F_SETPIPE_SZ, 1 << 20);
 #endif
     std::FILE* const out = stdout;
     Progress progress(frames, options.progressOften);
