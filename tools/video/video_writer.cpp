@@ -34,6 +34,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -69,13 +70,18 @@ double now() {
         .count();
 }
 
-// Under Wine the Unix root is drive Z:.
-std::string nativePath(const std::string& path) {
+// Where the writer was started: making the file system makes the executable's directory current,
+// and a relative path on the command line means the caller's.
+std::filesystem::path startDirectory;
+
+// A command line's path as this process opens it; under Wine the Unix root is drive Z:.
+std::string nativePath(const std::string& text) {
 #ifdef _WIN32
-    return !path.empty() && path[0] == '/' ? "Z:" + path : path;
-#else
-    return path;
+    if (!text.empty() && text[0] == '/')
+        return "Z:" + text;
 #endif
+    const std::filesystem::path path(text);
+    return path.is_relative() ? (startDirectory / path).string() : text;
 }
 
 struct Options {
@@ -561,6 +567,7 @@ int run(const Options& options, const DisplaySettings& settings, Application& ap
 } // namespace
 
 int main(int argc, char** argv) {
+    startDirectory = std::filesystem::current_path();
     // Level 1: the GL it draws with is the first line.
     g_logger = new StderrLogger(1);
     Options options = parse(argc, argv);
