@@ -550,13 +550,16 @@ int run(const Options& options, const DisplaySettings& settings, Application& ap
         }
     }
 
+    if (options.mode == "probe") {
+        // The context and its driver line are the answer: the scenes' files are not read.
+        app.window = new OpenGLWindow;
+        return app.window->initExtensions() && app.window->createWindow(settings) ? 0 : 1;
+    }
     if (!app.initPicture(settings))
         fail("the picture did not start");
     Readback readback;
     if (!readback.init(app, options.width, options.height))
         fail("the off-screen output is incomplete");
-    if (options.mode == "probe")
-        return 0;
     if (options.mode == "still")
         return writeStills(app, readback, options);
     if (options.mode == "draw")
