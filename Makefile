@@ -13,7 +13,7 @@ DEMO_PRESET := windows-$(SHOW_ARCH)
 # When this make began, so that `make test` can report the whole run's wall time.
 export SHOW_MAKE_START := $(shell date +%s)
 
-.PHONY: demo test build bootstrap frames video bench dist soak gpu-bundle clean $(BUILDS)
+.PHONY: demo test build bootstrap frames video bench dist soak gpu-bundle fuzz clean $(BUILDS)
 
 bootstrap:
 	@scripts/bootstrap.sh
@@ -79,6 +79,12 @@ dist: build-windows-x64 build-windows-x86
 # bench, their Data, this machine's llvmpipe stills and libglvnd's packages, in build/gpu-check.
 gpu-bundle: build-linux
 	@scripts/gpu-bundle.sh build/linux build/gpu-check
+
+# Open-ended fuzzing, a few minutes per target (FUZZ_SECONDS) from random seeds; findings go to
+# build/fuzz-findings/. Not part of the tests, which replay each target from a fixed seed.
+FUZZ_SECONDS := 180
+fuzz: build-native
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh
 
 # Ten minutes of the show under Wine (SHOW_SOAK_SECONDS), not part of the tests.
 soak: build-windows-x64

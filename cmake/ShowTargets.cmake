@@ -53,10 +53,13 @@ endfunction()
 # A libFuzzer target over code that parses bytes from files: the project in the fuzz/ folder
 # beside the calling CMakeLists.txt, built by clang (Debian's clang and libclang-rt-14-dev) as a
 # project of its own so that the native build stays on g++, then run under ASan and UBSan for
-# a bounded time. New inputs go to a corpus in the build tree; RUN is the shell command that
-# starts it there, with $FUZZ standing for "-max_total_time=30 ... corpus".
+# a fixed number of runs from a fixed seed, so that every test run gives the same answer, over the
+# folder regressions/ beside it (inputs that once failed) and what RUN adds. RUN is the shell
+# command that starts it in the build tree, with $FUZZ standing for the options and the corpus.
+# With SHOW_FUZZ_SECONDS set (make fuzz), it runs that long from a random seed instead, keeps its
+# corpus between runs and writes what it finds into SHOW_FUZZ_FINDINGS.
 function(show_fuzz_target name)
-    cmake_parse_arguments(ARG "" "RUN" "PRODUCTS" ${ARGN})
+    cmake_parse_arguments(ARG "" "RUN;RUNS" "PRODUCTS" ${ARGN})
     if(SHOW_WINDOWS OR NOT SHOW_RUN_TESTS)
         return()
     endif()
@@ -84,9 +87,17 @@ function(show_fuzz_target name)
         INSTALL_COMMAND ""
         BUILD_ALWAYS ON
         BUILD_BYPRODUCTS ${fuzz_dir}/${name} ${ARG_PRODUCTS})
-    set(options "-max_total_time=30 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 corpus")
+    # A fresh corpus each test run: what an earlier run added would change what this one tries.
+    # Reloading the corpus and the entropic schedule go by the clock, so both are off.
+    set(choose "if [ -n \"$SHOW_FUZZ_SECONDS\" ]; then mode=\"-max_total_time=$SHOW_FUZZ_SECONDS -artifact_prefix=$SHOW_FUZZ_FINDINGS/${name}-\"; else rm -rf corpus; mode=\"-seed=1 -runs=${ARG_RUNS} -reload=0 -entropic=0\"; fi")
+    set(options "$mode -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 corpus")
+    set(regressions ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/regressions)
+    if(EXISTS ${regressions})
+        string(APPEND options " ${regressions}")
+    endif()
     string(REPLACE "$FUZZ" "${options}" run "${ARG_RUN}")
-    add_test(NAME ${name} COMMAND sh -c "mkdir -p corpus && ${run}" WORKING_DIRECTORY ${fuzz_dir})
+    add_test(NAME ${name} COMMAND sh -c "${choose} && mkdir -p corpus && ${run}"
+        WORKING_DIRECTORY ${fuzz_dir})
     set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS fuzz)
 endfunction()
 
