@@ -56,11 +56,12 @@ class DirectSoundTarget final : public SoundTarget {
   public:
     explicit DirectSoundTarget(MusicPlayer& player) : player_(player) {}
 
-    bool playCursor(std::uint32_t& cursor) override {
-        DWORD play = 0;
-        if (FAILED(player_.secondaryBuffer->GetCurrentPosition(&play, nullptr)))
+    bool cursors(std::uint32_t& play, std::uint32_t& write) override {
+        DWORD playAt = 0, writeAt = 0;
+        if (FAILED(player_.secondaryBuffer->GetCurrentPosition(&playAt, &writeAt)))
             return false;
-        cursor = play;
+        play = playAt;
+        write = writeAt;
         return true;
     }
     bool lock(std::uint32_t offset, std::uint32_t bytes, Region& first, Region& second) override {

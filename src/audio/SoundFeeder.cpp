@@ -61,17 +61,19 @@ void SoundFeeder::reset(std::uint32_t bufferBytes, std::uint32_t bytesPerFrame,
     offPaceWindows_ = 0;
     keepsTime_ = false;
     timedReading_ = false;
-    driftSince_ = 0;
-    heldDrift_ = 0;
+    committed_ = 0;
+    watchSince_ = 0;
+    watchedDrift_ = 0;
     scratch_.assign(bufferBytes, 0);
 }
 
 void SoundFeeder::account(SoundTarget& target) {
-    std::uint32_t cursor = 0;
+    std::uint32_t cursor = 0, write = 0;
     const std::uint64_t asked = target.microseconds();
     // A position that cannot be read is left to the next reading, which then covers both spans.
-    if (!target.playCursor(cursor) || cursor >= bufferBytes_)
+    if (!target.cursors(cursor, write) || cursor >= bufferBytes_ || write >= bufferBytes_)
         return;
+    committed_ = framesPlayed(cursor, write, bufferBytes_, bytesPerFrame_);
     const std::uint64_t now = target.microseconds();
     // A thread preempted around the reading cannot say when the cursor was where it was.
     timedReading_ = now - asked <= 2000;
@@ -82,13 +84,16 @@ void SoundFeeder::account(SoundTarget& target) {
     lastPlayCursor = cursor - cursor % bytesPerFrame_;
     pendingFrames = saturatingAdd(pendingFrames, played);
     trackFrame_ += played;
-    // Half-second windows of passes that came on time (a stall says nothing of the pace). One
-    // window off pace is a dropout, which is still corrected; two in a row, a device whose pace
-    // is not the clock's.
-    if (elapsed <= 3 * 1000 * maximumWaitMilliseconds) {
+    // One-second windows of passes that came on time: a mixer's cursor moves in steps of about
+    // 10 ms, well inside the window's 2%. One window off pace is a dropout, which is still
+    // corrected; two in a row, a device whose pace is not the clock's. A stall says nothing of
+    // the pace and starts the window again.
+    if (elapsed > 3 * 1000 * maximumWaitMilliseconds) {
+        windowPlayed_ = windowElapsed_ = 0;
+    } else {
         windowPlayed_ += played;
         windowElapsed_ += framesIn(elapsed, sampleRate_);
-        if (windowElapsed_ >= sampleRate_ / 2) {
+        if (windowElapsed_ >= sampleRate_) {
             const bool onPace = windowPlayed_ * 50 >= windowElapsed_ * 49 &&
                                 windowPlayed_ * 50 <= windowElapsed_ * 51;
             offPaceWindows_ = onPace ? 0 : offPaceWindows_ + 1;
@@ -99,31 +104,39 @@ void SoundFeeder::account(SoundTarget& target) {
 }
 
 bool SoundFeeder::correct(SoundTarget& target, MusicStream& stream, std::uint32_t cursor,
-                          std::int64_t frames, std::uint32_t& pending) {
+                          std::uint32_t committed, std::int64_t frames, std::uint32_t& pending) {
     const std::uint32_t bufferFrames = bufferBytes_ / bytesPerFrame_;
-    const std::uint32_t ahead = bufferFrames - std::min(pending, bufferFrames);
-    const std::uint32_t cursorFrame = cursor / bytesPerFrame_;
-    if (frames >= std::int64_t(ahead)) {
-        // Past everything written: the stream skips the rest and the whole buffer is rewritten
-        // from the cursor.
+    std::uint32_t ahead = bufferFrames - std::min(pending, bufferFrames);
+    const std::uint32_t writeFrame = cursor / bytesPerFrame_ + committed;
+    if (ahead < committed) {
+        // What is written ends inside the committed frames: the stream is brought to the write
+        // cursor first.
+        stream.skipFrames(committed - ahead);
+        framesSkipped += committed - ahead;
+        ahead = committed;
+    }
+    // Written frames from the write cursor on.
+    const std::uint32_t valid = ahead - committed;
+    if (frames >= std::int64_t(valid)) {
+        // Past everything written: the stream skips the rest and the buffer is rewritten from the
+        // write cursor.
         const auto skip = static_cast<std::uint32_t>(
-            std::min<std::int64_t>(frames - ahead, std::numeric_limits<std::uint32_t>::max()));
+            std::min<std::int64_t>(frames - valid, std::numeric_limits<std::uint32_t>::max()));
         stream.skipFrames(skip);
         stream.refill();
         framesSkipped += skip;
-        writeCursor = cursor;
+        writeCursor = writeFrame % bufferFrames * bytesPerFrame_;
         target.enterBookkeeping();
-        pending = pendingFrames = bufferFrames;
+        pending = pendingFrames = bufferFrames - committed;
         trackFrame_ += frames;
         target.leaveBookkeeping();
         return true;
     }
     // Back: silence in front of what is written, as much as the unwritten room allows (the
-    // rest next time). Ahead: what is written moves back to the cursor.
+    // rest next time). Ahead: what is written moves back to the write cursor.
+    const std::uint32_t room = bufferFrames - ahead;
     const std::uint32_t silence =
-        frames < 0
-            ? static_cast<std::uint32_t>(std::min<std::int64_t>(-frames, bufferFrames - ahead))
-            : 0;
+        frames < 0 ? static_cast<std::uint32_t>(std::min<std::int64_t>(-frames, room)) : 0;
     const std::uint32_t drop = frames > 0 ? static_cast<std::uint32_t>(frames) : 0;
     SoundTarget::Region whole, none;
     if (silence == 0 && drop == 0)
@@ -137,43 +150,53 @@ bool SoundFeeder::correct(SoundTarget& target, MusicStream& stream, std::uint32_
     const auto at = [&](std::uint32_t frame) {
         return base + std::size_t(frame % bufferFrames) * bytesPerFrame_;
     };
-    const std::uint32_t kept = ahead - drop;
+    const std::uint32_t kept = valid - drop;
     for (std::uint32_t i = 0; i < kept; ++i)
-        std::memcpy(scratch_.data() + std::size_t(i) * bytesPerFrame_, at(cursorFrame + drop + i),
+        std::memcpy(scratch_.data() + std::size_t(i) * bytesPerFrame_, at(writeFrame + drop + i),
                     bytesPerFrame_);
     for (std::uint32_t i = 0; i < silence; ++i)
-        std::memset(at(cursorFrame + i), 0, bytesPerFrame_);
+        std::memset(at(writeFrame + i), 0, bytesPerFrame_);
     for (std::uint32_t i = 0; i < kept; ++i)
-        std::memcpy(at(cursorFrame + silence + i),
-                    scratch_.data() + std::size_t(i) * bytesPerFrame_, bytesPerFrame_);
+        std::memcpy(at(writeFrame + silence + i), scratch_.data() + std::size_t(i) * bytesPerFrame_,
+                    bytesPerFrame_);
     target.unlock(whole, none);
-    writeCursor = (cursorFrame + silence + kept) % bufferFrames * bytesPerFrame_;
+    writeCursor = (writeFrame + silence + kept) % bufferFrames * bytesPerFrame_;
     target.enterBookkeeping();
-    pending = pendingFrames = bufferFrames - silence - kept;
+    pending = pendingFrames = bufferFrames - committed - silence - kept;
     trackFrame_ += frames < 0 ? -std::int64_t(silence) : frames;
     target.leaveBookkeeping();
     return true;
 }
 
 bool SoundFeeder::driftHeld(std::int64_t drift) {
+    if (!keepsTime_) {
+        watchSince_ = 0;
+        return false;
+    }
+    // A thread preempted around the reading cannot say when the cursor was where it was.
     if (!timedReading_)
         return false;
-    const bool beyond = std::uint64_t(drift < 0 ? -drift : drift) * 1000 >
-                        std::uint64_t(correctionMilliseconds) * sampleRate_;
-    // A drift begins, or turns to the other side: it must hold a while before it counts.
-    if (!keepsTime_ || !beyond || driftSince_ == 0 || (drift < 0) != (heldDrift_ < 0)) {
-        driftSince_ = keepsTime_ && beyond ? lastReading_ : 0;
-        heldDrift_ = drift;
-        if (driftSince_ == 0)
-            return false;
+    const auto beyond = [this](std::int64_t frames, std::uint32_t milliseconds) {
+        return std::uint64_t(frames < 0 ? -frames : frames) * 1000 >
+               std::uint64_t(milliseconds) * sampleRate_;
+    };
+    // A drift that grows past the threshold while watched is a device falling behind right now
+    // (a starved mixer, a dropout): the watch begins again from there.
+    if (watchSince_ == 0 ||
+        (drift > watchedDrift_ && beyond(drift - watchedDrift_, correctionMilliseconds))) {
+        watchSince_ = beyond(drift, correctionMilliseconds) ? lastReading_ : 0;
+        watchedDrift_ = drift;
+        return false;
     }
-    // By the least it was meanwhile: a late reading only ever makes it look larger.
-    if ((drift < 0 ? -drift : drift) < (heldDrift_ < 0 ? -heldDrift_ : heldDrift_))
-        heldDrift_ = drift;
-    // Far beyond what a late report could be (the reading is timed to 2 ms), at once.
-    const std::uint64_t size = std::uint64_t(drift < 0 ? -drift : drift) * 1000;
-    return size > std::uint64_t(sampleRate_) * driftHoldMilliseconds ||
-           lastReading_ - driftSince_ >= 1000 * driftHoldMilliseconds;
+    watchedDrift_ = std::min(watchedDrift_, drift);
+    // A stall for certain needs only to see the device back at its pace.
+    const std::uint32_t watch = beyond(watchedDrift_, driftWatchMilliseconds)
+                                    ? driftWatchMilliseconds / 2
+                                    : driftWatchMilliseconds;
+    if (lastReading_ - watchSince_ < 1000ull * watch)
+        return false;
+    watchSince_ = 0;
+    return beyond(watchedDrift_, correctionMilliseconds);
 }
 
 std::uint32_t SoundFeeder::pass(SoundTarget& target, MusicStream& stream) {
@@ -193,23 +216,31 @@ std::uint32_t SoundFeeder::pass(SoundTarget& target, MusicStream& stream) {
         pending = pendingFrames = bufferFrames;
     }
     const std::uint32_t cursor = lastPlayCursor;
+    const std::uint32_t committed = std::min(committed_, bufferFrames);
     // Where the clock says the track should be, against where the cursor says it is.
     const std::uint64_t sinceStart = lastReading_ > started_ ? lastReading_ - started_ : 0;
     const std::int64_t drift = std::int64_t(framesIn(sinceStart, sampleRate_)) - trackFrame_;
     target.leaveBookkeeping();
 
     if (lost != 0) {
-        // The skip drains the ring; the whole buffer is about to be rewritten from it.
-        stream.skipFrames(lost);
+        // The skip drains the ring; the buffer is about to be rewritten from it, from the write
+        // cursor on.
+        stream.skipFrames(lost + committed);
         stream.refill();
-        framesSkipped += lost;
-        writeCursor = cursor;
-    } else if (driftHeld(drift) && correct(target, stream, cursor, heldDrift_, pending)) {
+        framesSkipped += lost + committed;
+        writeCursor = (cursor + committed * bytesPerFrame_) % bufferBytes_;
+        target.enterBookkeeping();
+        pending = pendingFrames = bufferFrames - committed;
+        target.leaveBookkeeping();
+    } else if (driftHeld(drift) &&
+               correct(target, stream, cursor, committed, watchedDrift_, pending)) {
         ++corrections;
-        driftSince_ = 0;
     }
     bool rewritten = true;
-    if (pending != 0) {
+    // While a drift is watched, what played is left to rewrite until it has been decided: room
+    // for the silence a correction back may put in. The buffer holds seconds ahead; a watch that
+    // goes on past a quarter of it no longer waits.
+    if (pending != 0 && (watchSince_ == 0 || pending > bufferFrames / 4)) {
         SoundTarget::Region first, second;
         // A failed lock leaves the frames pending, so the next pass rewrites them.
         rewritten = target.lock(writeCursor, pending * bytesPerFrame_, first, second);
@@ -236,8 +267,10 @@ std::uint32_t SoundFeeder::pass(SoundTarget& target, MusicStream& stream) {
     // A buffer that cannot be locked is retried soon, but not in a busy loop.
     if (!rewritten)
         return retryWaitMilliseconds;
-    // Frames already waiting shorten the wait by their duration.
-    return pendingMilliseconds >= maximumWaitMilliseconds
-               ? 0
-               : maximumWaitMilliseconds - static_cast<std::uint32_t>(pendingMilliseconds);
+    // Frames already waiting shorten the wait by their duration; a drift is watched closely.
+    const std::uint32_t wait =
+        pendingMilliseconds >= maximumWaitMilliseconds
+            ? 0
+            : maximumWaitMilliseconds - static_cast<std::uint32_t>(pendingMilliseconds);
+    return watchSince_ != 0 ? watchWaitMilliseconds : wait;
 }

@@ -19,7 +19,9 @@ class SoundTarget {
         void* data = nullptr;
         std::uint32_t bytes = 0;
     };
-    virtual bool playCursor(std::uint32_t& cursor) = 0;
+    // The play cursor and the write cursor ahead of it: the bytes from the one to the other are
+    // committed to the device and must not be rewritten.
+    virtual bool cursors(std::uint32_t& play, std::uint32_t& write) = 0;
     // One or two regions (the second when the range wraps the buffer's end).
     virtual bool lock(std::uint32_t offset, std::uint32_t bytes, Region& first, Region& second) = 0;
     virtual void unlock(const Region& first, const Region& second) = 0;
@@ -39,8 +41,9 @@ class SoundTarget {
 // The track follows the clock: from the moment the music started, the clock says which frame
 // should be playing, and the cursor's advance which one is. A process that stalled (the device
 // with it, or the device looping on without it) or a dropout puts the two apart; the feeder then
-// moves the track to the clock, ahead by moving the frames already written forward or by
-// skipping, back by putting silence in front of them.
+// watches the cursor closely for a moment, and moves the track to the clock by the least it was
+// apart meanwhile: ahead by moving the frames already written forward or by skipping, back by
+// putting silence in front of them, always from the write cursor on.
 class SoundFeeder {
   public:
     // Starts at the buffer's beginning with nothing played and the track's first frame at the
@@ -63,24 +66,29 @@ class SoundFeeder {
 
     static constexpr std::uint32_t maximumWaitMilliseconds = 100;
     static constexpr std::uint32_t retryWaitMilliseconds = 20;
+    // Between readings while a drift is watched.
+    static constexpr std::uint32_t watchWaitMilliseconds = 10;
     // Track and clock further apart than this are brought together. A sound card's crystal is
     // good to about 100 ppm, 15 ms over the whole track: steady playback is never touched, and
     // a stall or dropout leaves the music at most this far from the picture.
     static constexpr std::uint32_t correctionMilliseconds = 20;
-    // How long a drift must hold before it is corrected: a busy machine delays a reading, or
-    // the device's report of its position, for a moment; a stall or dropout lasts. A drift of
-    // more than this is a stall for certain, and corrected at once.
-    static constexpr std::uint32_t driftHoldMilliseconds = 200;
+    // How long a drift is watched before it is corrected. A busy machine delays a reading, a
+    // mixer that has just woken reports where it was a moment ago, and a mixer moves its cursor
+    // in steps: each makes the track look further behind than it is, never less. The least of
+    // the drifts read meanwhile is where the track really is; a stall or dropout lasts. A drift
+    // beyond this is a stall for certain, watched half as long.
+    static constexpr std::uint32_t driftWatchMilliseconds = 200;
 
   private:
     // Reads the play cursor and adds what played to pendingFrames; the guard must be held.
     void account(SoundTarget& target);
-    // Moves the track by `frames` (positive: ahead) at the cursor, with `pending` frames not yet
-    // rewritten (updated); false when nothing could be moved or the buffer not locked.
+    // Moves the track by `frames` (positive: ahead) from the write cursor on, with `pending`
+    // frames not yet rewritten (updated); false when nothing could be moved or the buffer not
+    // locked.
     bool correct(SoundTarget& target, MusicStream& stream, std::uint32_t cursor,
-                 std::int64_t frames, std::uint32_t& pending);
-    // Whether the drift, beyond the threshold on one side, has held long enough; heldDrift_
-    // is then the least it was.
+                 std::uint32_t committed, std::int64_t frames, std::uint32_t& pending);
+    // Whether a drift beyond the threshold has been watched long enough and its least is still
+    // beyond it; watchedDrift_ is then that least.
     bool driftHeld(std::int64_t drift);
 
     std::uint32_t bufferBytes_ = 0;
@@ -97,7 +105,9 @@ class SoundFeeder {
     int offPaceWindows_ = 0;
     bool keepsTime_ = false;
     bool timedReading_ = false;
-    std::uint64_t driftSince_ = 0;
-    std::int64_t heldDrift_ = 0;
+    // Frames from the play cursor to the write cursor at the last reading.
+    std::uint32_t committed_ = 0;
+    std::uint64_t watchSince_ = 0;
+    std::int64_t watchedDrift_ = 0;
     std::vector<std::uint8_t> scratch_;
 };
