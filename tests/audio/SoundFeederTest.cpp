@@ -31,9 +31,8 @@ namespace {
 
 // A looping sound buffer played by a simulated clock. Each play-cursor reading lets readDelay
 // of time pass, so the cursor also moves during a pass; every frame the cursor passes over is
-// recorded as played. The writeLead frames ahead of the cursor are committed: a rewrite of them
-// is a fault. With a queue, the cursor is a mixer's, queue frames ahead of what is heard: the
-// queue drains while the process is stopped (then silence is heard) and refills after.
+// recorded as played. The writeLead frames ahead of the cursor are committed. With a queue, the
+// cursor is a mixer's, that far ahead of what is heard; the queue drains in a stall, then refills.
 class SimulatedDevice final : public SoundTarget {
   public:
     SimulatedDevice(std::uint32_t frames, std::uint32_t bytesPerFrame, std::uint32_t sampleRate)
@@ -51,15 +50,14 @@ class SimulatedDevice final : public SoundTarget {
         for (; outputFrames < target; ++outputFrames) {
             for (; playing && leading + playedFrames - heardFrames <= queue; ++playedFrames) {
                 const std::size_t at = std::size_t(playedFrames % frames) * bytesPerFrame;
-                played.insert(played.end(), buffer.begin() + at,
-                              buffer.begin() + at + bytesPerFrame);
+                played.insert(played.end(), buffer.data() + at, buffer.data() + at + bytesPerFrame);
             }
             // The queue begins full of silence, and gives silence when it runs dry.
             const bool dry = queue == 0 || leading > 0 || heardFrames == playedFrames;
-            const auto from = played.begin() + std::ptrdiff_t(heardFrames * bytesPerFrame);
+            static const std::uint8_t silence[8] = {};
+            const std::uint8_t* from = dry ? silence : played.data() + heardFrames * bytesPerFrame;
             if (queue != 0)
-                heard.insert(heard.end(), dry ? zero.begin() : from,
-                             dry ? zero.begin() + bytesPerFrame : from + bytesPerFrame);
+                heard.insert(heard.end(), from, from + bytesPerFrame);
             leading -= leading > 0 ? 1 : 0;
             heardFrames += queue == 0 || !dry ? 1 : 0;
         }
@@ -99,19 +97,14 @@ class SimulatedDevice final : public SoundTarget {
         second = {head < bytes ? buffer.data() : nullptr, bytes - head};
         if (second.bytes != 0)
             ++wrappedLocks;
-        committedAt = cursor();
-        committed = committedBytes();
+        // A rewrite from anywhere in the committed frames reaches the last of them.
+        committedAt = (cursor() + (writeLead - 1) * bytesPerFrame) % buffer.size();
+        std::memcpy(&committed, buffer.data() + committedAt, 4);
         return true;
     }
     void unlock(const Region&, const Region&) override {
-        if (committedBytes() != committed)
+        if (std::memcmp(&committed, buffer.data() + committedAt, 4) != 0)
             faults.push_back("rewrote frames committed to the device");
-    }
-    std::vector<std::uint8_t> committedBytes() const {
-        std::vector<std::uint8_t> bytes;
-        for (std::uint32_t i = 0; i < writeLead * bytesPerFrame; ++i)
-            bytes.push_back(buffer[(committedAt + i) % buffer.size()]);
-        return bytes;
     }
     std::uint64_t microseconds() override { return now; }
     void enterBookkeeping() override {
@@ -132,14 +125,11 @@ class SimulatedDevice final : public SoundTarget {
     std::uint64_t playedFrames = 0;
     std::vector<std::uint8_t> played;
     std::uint32_t writeLead = 441;
-    std::uint32_t committedAt = 0;
-    std::vector<std::uint8_t> committed;
-    std::uint64_t queue = 0; // set with leading, before the device plays
-    std::uint64_t leading = 0;
-    std::uint64_t outputFrames = 0;
-    std::uint64_t heardFrames = 0;
+    std::size_t committedAt = 0;
+    std::uint32_t committed = 0;
+    std::uint64_t queue = 0, leading = 0; // set together, before the device plays
+    std::uint64_t outputFrames = 0, heardFrames = 0;
     std::vector<std::uint8_t> heard;
-    const std::vector<std::uint8_t> zero = std::vector<std::uint8_t>(8, 0);
     int failCursorReads = 0;
     int lateReports = 0;
     int failLocks = 0;
@@ -187,8 +177,8 @@ class SoundFeederTest : public ::testing::Test {
     std::int16_t trackSample(std::size_t index) const {
         return index < reference.samples.size() ? reference.samples[index] : 0;
     }
-    // Every frame played (or heard) from `first` to `last` is the track's frame of that moment,
-    // `ahead` frames on where the device lost time the clock did not.
+    // Every frame played from `first` to `last` is the track's frame of that moment, `ahead`
+    // frames on where the device lost time the clock did not.
     void expectInTime(std::size_t first, std::size_t last, std::ptrdiff_t ahead = 0,
                       bool heard = false) const {
         const std::vector<std::uint8_t>& record = heard ? device->heard : device->played;
@@ -256,7 +246,7 @@ TEST_F(SoundFeederTest, TheTrackFollowsTheClockAfterAnyHitch) {
         double processStall; // the device stops with the process; below 0, it jumps ahead
         double starved;      // the device plays on while the feeder waits
         std::uint64_t corrections;
-        int lateReports = 0; // from the resume on
+        int lateReports = 0;
         std::uint32_t queue = 0;
         double mixerStall = 0; // the cursor stops while the feeder and the sink run on
     };
@@ -271,7 +261,7 @@ TEST_F(SoundFeederTest, TheTrackFollowsTheClockAfterAnyHitch) {
         device->speed = c.speed;
         device->queue = device->leading = c.queue;
         runFor(c.speed == 1.0 ? 2.0 : 160.0);
-        const std::uint64_t stalledAt = device->playedFrames, stalledOut = device->outputFrames;
+        const std::uint64_t stalledAt = device->playedFrames;
         device->playing = false;
         device->advance(static_cast<std::uint64_t>(std::max(c.processStall, 0.0) * 1e6));
         device->playing = true;
@@ -285,14 +275,10 @@ TEST_F(SoundFeederTest, TheTrackFollowsTheClockAfterAnyHitch) {
         runFor(2.0);
         expectInTime(0, stalledAt);
         // What comes out of a queue is the clock's frame, as late as the queue is long.
-        if (c.queue != 0)
-            expectInTime(c.queue, stalledOut, -std::ptrdiff_t(c.queue), true);
-        if (c.queue != 0)
-            expectInTime(resumedOut + 44100 / 2, device->outputFrames, -std::ptrdiff_t(c.queue),
-                         true);
-        else
-            expectInTime(resumedAt + 44100 / 2, device->playedFrames,
-                         static_cast<std::ptrdiff_t>(std::lround(c.processStall * 44100)));
+        expectInTime((c.queue ? resumedOut : resumedAt) + 44100 / 2,
+                     c.queue ? device->outputFrames : device->playedFrames,
+                     c.queue ? -std::ptrdiff_t(c.queue) : std::lround(c.processStall * 44100),
+                     c.queue != 0);
         EXPECT_EQ(feeder.corrections, c.corrections);
         EXPECT_TRUE(device->faults.empty()) << device->faults.front();
     }
