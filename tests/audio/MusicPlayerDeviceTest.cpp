@@ -77,7 +77,7 @@ TEST(MusicPlayerOnTheDevice, PlaysTheTrackFromItsStartThenSilenceAndStopsPromptl
     const auto stopped = std::chrono::steady_clock::now();
     EXPECT_EQ(WaitForSingleObject(feeder, 0), DWORD(WAIT_OBJECT_0));
     CloseHandle(feeder);
-    EXPECT_LT(stopped - stopping, std::chrono::milliseconds(150));
+    EXPECT_LT(stopped - stopping, std::chrono::milliseconds(150)); // 17 ms at most beside a build
     DestroyWindow(window);
 
     const Bytes raw = readFile(capturePath);

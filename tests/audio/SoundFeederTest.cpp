@@ -247,8 +247,8 @@ TEST_F(SoundFeederTest, TheTrackFollowsTheClockAfterAnyHitch) {
         double starved;      // the device plays on while the feeder waits
         std::uint64_t corrections;
         int lateReports = 0;
-        std::uint32_t queue = 0;
-        double mixerStall = 0; // the cursor stops while the feeder and the sink run on
+        std::uint32_t queue = 0; // then what is heard is the clock's frame, that much later
+        double mixerStall = 0;   // the cursor stops while the feeder and the sink run on
     };
     for (const Case& c :
          {Case{1.0, 1.0, 0, 1}, Case{1.0, 5.0, 0, 1}, Case{1.0, 0.03, 0, 1}, Case{1.0, -0.05, 0, 1},
@@ -274,7 +274,6 @@ TEST_F(SoundFeederTest, TheTrackFollowsTheClockAfterAnyHitch) {
         const std::uint64_t resumedAt = device->playedFrames, resumedOut = device->outputFrames;
         runFor(2.0);
         expectInTime(0, stalledAt);
-        // What comes out of a queue is the clock's frame, as late as the queue is long.
         expectInTime((c.queue ? resumedOut : resumedAt) + 44100 / 2,
                      c.queue ? device->outputFrames : device->playedFrames,
                      c.queue ? -std::ptrdiff_t(c.queue) : std::lround(c.processStall * 44100),
