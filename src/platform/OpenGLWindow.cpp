@@ -13,6 +13,8 @@ constexpr DWORD windowedStyle =
     WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 constexpr DWORD fullScreenStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_MAXIMIZE;
 constexpr DWORD extendedStyle = WS_EX_APPWINDOW;
+// Posted on a change of activation, so that full screen is kept outside the activation message.
+constexpr UINT recheckActivationMessage = WM_APP + 1;
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -23,8 +25,14 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
                               reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
         return DefWindowProcW(window, message, wParam, lParam);
     case WM_ACTIVATEAPP:
-        if (auto* owner = reinterpret_cast<OpenGLWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
-            owner->activationChanged(wParam != FALSE);
+    case recheckActivationMessage:
+        if (auto* owner =
+                reinterpret_cast<OpenGLWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+            if (message == WM_ACTIVATEAPP)
+                owner->activationChanged();
+            else
+                owner->recheckActivation();
+        }
         return 0;
     case WM_CLOSE:
         // The frame loop ends on the quit message; the window itself goes at teardown.
@@ -213,7 +221,7 @@ OpenGLWindow::~OpenGLWindow() {
         }
         UnregisterClassA(MAKEINTATOM(classAtom_), moduleInstance());
     }
-    if (displayModeChanged_)
+    if (modeKeeper_.switched())
         ChangeDisplaySettingsW(nullptr, 0);
     if (cursorHidden_)
         ShowCursor(TRUE);
@@ -256,6 +264,16 @@ bool OpenGLWindow::initExtensions() {
         !wglMakeCurrent(deviceContext_, renderingContext_))
         return fail(Step::MakeLegacyContextCurrent);
 
+    // Failures here surface later as missing entry points; the launcher only needs GL 1.1 and
+    // the extension flags GLEW could read. The version is judged before any WGL extension is
+    // looked for: Microsoft's GL 1.1 (the basic display adapter, Remote Desktop) has none.
+    glewInit();
+    const char* version = bootstrapVersion_ != nullptr
+                              ? bootstrapVersion_
+                              : reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (!offersRequiredOpenGl(version))
+        return false;
+
     if (attempt(Step::LoadEntryPoints)) {
         choosePixelFormat_ = entryPoint<PFNWGLCHOOSEPIXELFORMATARBPROC>("wglChoosePixelFormatARB");
         createContextAttribs_ =
@@ -263,10 +281,6 @@ bool OpenGLWindow::initExtensions() {
     }
     if (choosePixelFormat_ == nullptr || createContextAttribs_ == nullptr)
         return fail(Step::LoadEntryPoints);
-
-    // Failures here surface later as missing entry points; the launcher only needs GL 1.1 and
-    // the extension flags GLEW could read.
-    glewInit();
     return true;
 }
 
@@ -316,12 +330,6 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
     DestroyWindow(window_);
     window_ = nullptr;
 
-    if (switchesDisplayMode()) {
-        if (!attempt(Step::SwitchDisplayMode) || !switchDisplayMode())
-            return fail(Step::SwitchDisplayMode);
-        displayModeChanged_ = true;
-    }
-
     if (attempt(Step::CreateVisibleWindow))
         window_ = CreateWindowExW(extendedStyle, windowName, windowName, style, x, y, width, height,
                                   nullptr, nullptr, moduleInstance(), this);
@@ -357,9 +365,14 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
     }
     ShowWindow(window_, SW_SHOW);
     // Windows may refuse the foreground to a window made after the launcher closed and flash its
-    // taskbar button instead; the keypress on "Demo" entitles this process to ask for it.
-    SetForegroundWindow(window_);
+    // taskbar button instead: the keypress on "Demo" entitles this process to ask for it only
+    // until the user touches another program. The mode is switched only for a show in front.
+    if (!SetForegroundWindow(window_))
+        g_logger->write(LogDriver, "Windows kept the foreground from the show: full screen waits "
+                                   "for the user to bring it to the front");
     SetFocus(window_);
+    if (switchesDisplayMode() && !modeKeeper_.start())
+        return fail(Step::SwitchDisplayMode);
 
     applySwapInterval(settings_.vsync, WGLEW_EXT_swap_control_tear != 0, wglSwapIntervalEXT);
 
@@ -379,7 +392,13 @@ bool OpenGLWindow::switchesDisplayMode() const {
     return settings_.fullscreen && !settings_.gpuScale;
 }
 
-bool OpenGLWindow::switchDisplayMode() {
+bool OpenGLWindow::isForeground() {
+    return GetForegroundWindow() == window_;
+}
+
+bool OpenGLWindow::switchMode() {
+    if (!attempt(Step::SwitchDisplayMode))
+        return false;
     const auto& display = settings_.monitorInfo.rcMonitor;
     DEVMODEA mode = {};
     mode.dmSize = sizeof mode;
@@ -393,31 +412,32 @@ bool OpenGLWindow::switchDisplayMode() {
                                     nullptr) == DISP_CHANGE_SUCCESSFUL;
 }
 
-void OpenGLWindow::activationChanged(bool active) {
-    // As full-screen programs do: the desktop gets its own mode back while another program is
-    // in front, and the show its mode when the user returns. The clock and music run on.
-    if (!switchesDisplayMode())
-        return;
-    if (!active && displayModeChanged_) {
-        ChangeDisplaySettingsExA(settings_.deviceName.c_str(), nullptr, nullptr, 0, nullptr);
-        displayModeChanged_ = false;
-        ShowWindow(window_, SW_MINIMIZE);
-    } else if (active && !displayModeChanged_) {
-        displayModeChanged_ = switchDisplayMode();
-        // Made maximized, the window would restore to the rectangle it was made with, the
-        // desktop mode's (also when the taskbar's restore command comes after this): it becomes
-        // a normal window over the display as it is now.
-        const auto& display = settings_.monitorInfo.rcMonitor;
-        const int width = displayModeChanged_ ? settings_.width : display.right - display.left;
-        const int height = displayModeChanged_ ? settings_.height : display.bottom - display.top;
-        WINDOWPLACEMENT placement = {};
-        placement.length = sizeof placement;
-        GetWindowPlacement(window_, &placement);
-        placement.flags = 0;
-        placement.showCmd = SW_SHOWNORMAL;
-        placement.rcNormalPosition = {display.left, display.top, display.left + width,
-                                      display.top + height};
-        SetWindowPlacement(window_, &placement);
-        SetWindowPos(window_, HWND_TOP, display.left, display.top, width, height, 0);
-    }
+void OpenGLWindow::restoreModes() {
+    ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr);
+}
+
+void OpenGLWindow::minimize() {
+    ShowWindow(window_, SW_SHOWMINNOACTIVE);
+}
+
+void OpenGLWindow::cover(bool switched) {
+    // Made maximized, the window would restore to the rectangle it was made with, the desktop
+    // mode's (also when the taskbar's restore command comes after this): it becomes a normal
+    // window over the display as it is now.
+    const auto& display = settings_.monitorInfo.rcMonitor;
+    const int width = switched ? settings_.width : display.right - display.left;
+    const int height = switched ? settings_.height : display.bottom - display.top;
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    GetWindowPlacement(window_, &placement);
+    placement.flags = 0;
+    placement.showCmd = SW_SHOWNOACTIVATE;
+    placement.rcNormalPosition = {display.left, display.top, display.left + width,
+                                  display.top + height};
+    SetWindowPlacement(window_, &placement);
+    SetWindowPos(window_, HWND_TOP, display.left, display.top, width, height, SWP_NOACTIVATE);
+}
+
+void OpenGLWindow::postRecheck() {
+    PostMessageW(window_, recheckActivationMessage, 0, 0);
 }

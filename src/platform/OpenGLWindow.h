@@ -2,6 +2,7 @@
 
 #include "core/DisplaySettings.h"
 #include "core/IntrusivePointer.h"
+#include "platform/DisplayModeKeeper.h"
 
 #include <GL/glew.h>
 #include <cstdint>
@@ -19,7 +20,12 @@
 // Mesa's surfaceless platform, and its "window" an off-screen sRGB framebuffer at the drawable
 // size. That context is a debug context: messages of type error or undefined behaviour are counted
 // and written at LogGlFault, synchronously, inside the call that caused them.
-class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
+class OpenGLWindow final : public IntrusivePointerMixin<OpenGLWindow>
+#ifdef _WIN32
+    ,
+                           private DisplayModeKeeper::Actions
+#endif
+{
   public:
     OpenGLWindow();
     OpenGLWindow(const OpenGLWindow&) = delete;
@@ -31,10 +37,16 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     bool initExtensions();
     bool createWindow(const DisplaySettings& settings);
 
-    std::uint16_t drawableWidth() const { return drawableWidth_; }
-    std::uint16_t drawableHeight() const { return drawableHeight_; }
+    std::uint16_t drawableWidth() const {
+        return drawableWidth_;
+    }
+    std::uint16_t drawableHeight() const {
+        return drawableHeight_;
+    }
     // Where frames are presented: 0, the window's back buffer, under Windows.
-    GLuint framebuffer() const { return framebuffer_; }
+    GLuint framebuffer() const {
+        return framebuffer_;
+    }
 #ifdef _WIN32
     HDC deviceContext() const {
         return deviceContext_;
@@ -43,8 +55,16 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
         return window_;
     }
 
-    // Called by the window procedure when the show gains or loses activation.
-    void activationChanged(bool active);
+    // Called by the window procedure when the show gains or loses activation, and with the
+    // message the show posts itself then.
+    void activationChanged() {
+        if (switchesDisplayMode())
+            modeKeeper_.activationChanged();
+    }
+    void recheckActivation() {
+        if (switchesDisplayMode())
+            modeKeeper_.recheck();
+    }
 #else
     // Debug messages of type error or undefined behaviour so far.
     int debugFaults = 0;
@@ -72,12 +92,12 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
         MakeLegacyContextCurrent,
         LoadEntryPoints,
         ChooseRealPixelFormat,
-        SwitchDisplayMode,
         CreateVisibleWindow,
         GetWindowDeviceContext,
         SetRealPixelFormat,
         CreateRealContext,
         MakeRealContextCurrent,
+        SwitchDisplayMode,
     };
     // Test seam: the step named by failingStep_ is not attempted and reports failure, so that
     // tests can reach every partly built state. Production code never sets it.
@@ -86,7 +106,13 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     }
     // Full screen without GPU scaling switches the display's mode.
     bool switchesDisplayMode() const;
-    bool switchDisplayMode();
+    // What the mode keeper asks of the window.
+    bool isForeground() override;
+    bool switchMode() override;
+    void restoreModes() override;
+    void minimize() override;
+    void cover(bool switched) override;
+    void postRecheck() override;
     // Writes the line that names the failed step; always false.
     bool fail(Step step) const;
     friend struct OpenGLWindowFaults;
@@ -94,7 +120,7 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     DisplaySettings settings_{};
     HWND window_ = nullptr;
     ATOM classAtom_ = 0;
-    bool displayModeChanged_ = false;
+    DisplayModeKeeper modeKeeper_{*this};
     // Full screen hides the cursor whether or not the mode was switched; teardown shows it again.
     bool cursorHidden_ = false;
     HDC deviceContext_ = nullptr;
@@ -105,6 +131,9 @@ class OpenGLWindow : public IntrusivePointerMixin<OpenGLWindow> {
     // Test seam: what the real context is asked for. Tests point it at a request the driver
     // refuses, so that the real call fails.
     const int* contextRequest_;
+    // Test seam: the version string the bootstrap context is judged by, where tests play a GL
+    // this machine does not have.
+    const char* bootstrapVersion_ = nullptr;
 #else
     // An EGLDisplay and EGLContext: EGL's headers stay out of every file that includes this one.
     void* display_ = nullptr;

@@ -1,4 +1,7 @@
 #include "platform/WindowGeometry.h"
+#include "platform/GlVersion.h"
+
+#include "support/LogRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -110,4 +113,17 @@ TEST(SwapIntervalDeathTest, AMissingEntryPointIsNeverCalled) {
             std::exit(0);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+TEST(GlVersion, ThreePointThreeOrLaterIsEnoughWhateverTheVendorAppends) {
+    const LogRecorder logger;
+    for (const char* enough : {"3.3.0 NVIDIA 551.23", "4.6.0 Compatibility Profile Context 23.9",
+                               "4.5 (Compatibility Profile) Mesa 22.3.6", "10.0", "3.10"})
+        EXPECT_TRUE(offersRequiredOpenGl(enough)) << enough;
+    for (const char* tooLittle : {"1.1.0", "3.2.0 Build 9.17", "2.1", "3", "", "x.y"})
+        EXPECT_FALSE(offersRequiredOpenGl(tooLittle)) << tooLittle;
+    EXPECT_FALSE(offersRequiredOpenGl(nullptr));
+    EXPECT_EQ(logger.lines().back().text,
+              "This computer's OpenGL driver does not offer OpenGL 3.3, which the show needs (it "
+              "offers none)");
 }
