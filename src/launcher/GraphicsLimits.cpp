@@ -1,4 +1,5 @@
 #include "launcher/LauncherChoices.h"
+#include "resources/TextureLoader.h"
 
 #include <GL/glew.h>
 
@@ -20,7 +21,7 @@ GraphicsLimits queryGraphicsLimits() {
     GraphicsLimits limits;
     // A query the context does not know leaves the value alone, so unknown limits stay 0.
     GLint value = 0;
-    if (GLEW_EXT_texture_filter_anisotropic) {
+    if (TextureLoader::offersAnisotropy()) {
         limits.anisotropicFiltering = true;
         glGetIntegerv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &value);
         limits.maxAnisotropy = value;

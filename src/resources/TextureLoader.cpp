@@ -60,8 +60,15 @@ void TextureLoader::applyFiltering(const DisplaySettings& settings) {
     const std::int32_t entry = settings.filtering;
     // Entry k >= 2 is anisotropy 2^(k-1); the shift is capped to stay inside an int.
     const GLint anisotropy = entry >= 2 ? GLint{1} << (entry - 1 < 30 ? entry - 1 : 30) : 1;
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
+    if (offersAnisotropy())
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
                     entry >= 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+bool TextureLoader::offersAnisotropy() {
+    // One parameter, one value (0x84FE), whichever names it.
+    return GLEW_EXT_texture_filter_anisotropic || GLEW_ARB_texture_filter_anisotropic ||
+           GLEW_VERSION_4_6;
 }

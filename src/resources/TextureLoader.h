@@ -17,9 +17,11 @@ class TextureLoader : public IntrusivePointerMixin<TextureLoader> {
     // unit); on failure the reason is logged and `texture` keeps what it held.
     bool loadTexture(const char* path, Texture& texture);
 
-    // Sets anisotropy, minification and magnification filter of the texture bound to
-    // GL_TEXTURE_2D from the launcher's filtering entry.
+    // Sets anisotropy (where the GL offers it), minification and magnification filter of the
+    // texture bound to GL_TEXTURE_2D from the launcher's filtering entry.
     static void applyFiltering(const DisplaySettings& settings);
+    // Whether the current GL has anisotropic filtering: elsewhere its parameter is an error.
+    static bool offersAnisotropy();
 
   private:
     IntrusivePointer<FileSystem> fileSystem;

@@ -201,6 +201,22 @@ TEST_F(TextureLoading, ApplyFilteringSetsAnisotropyThenMinificationAndMagnificat
         EXPECT_EQ(minification, row.minification);
         EXPECT_EQ(magnification, GL_LINEAR);
     }
+
+    // A GL without it (the extension hidden, as some drivers do) must not be given the
+    // parameter: there it is GL_INVALID_ENUM on every texture.
+    const GLboolean flags[] = {__GLEW_EXT_texture_filter_anisotropic,
+                               __GLEW_ARB_texture_filter_anisotropic, __GLEW_VERSION_4_6};
+    __GLEW_EXT_texture_filter_anisotropic = __GLEW_ARB_texture_filter_anisotropic =
+        __GLEW_VERSION_4_6 = GL_FALSE;
+    DisplaySettings settings{};
+    settings.filtering = 3;
+    TextureLoader::applyFiltering(settings);
+    __GLEW_EXT_texture_filter_anisotropic = flags[0];
+    __GLEW_ARB_texture_filter_anisotropic = flags[1];
+    __GLEW_VERSION_4_6 = flags[2];
+    GLfloat anisotropy = 0;
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
+    EXPECT_FLOAT_EQ(anisotropy, std::fmin(16, largest)) << "the last row's, untouched";
 }
 
 TEST_F(TextureLoading, WithoutApplyFilteringTheGlDefaultsStay) {
