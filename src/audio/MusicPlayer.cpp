@@ -167,9 +167,13 @@ bool MusicPlayer::open(IntrusivePointer<FileSystem> fileSystem, HWND window) {
 
     stopEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     if (stopEvent == nullptr)
-        return false;
+        return refuse("Unable to create the music feeder's stop event",
+                      HRESULT_FROM_WIN32(GetLastError()));
     lock = CreateMutexW(nullptr, FALSE, nullptr);
-    return lock != nullptr;
+    if (lock == nullptr)
+        return refuse("Unable to create the music feeder's lock",
+                      HRESULT_FROM_WIN32(GetLastError()));
+    return true;
 }
 
 bool MusicPlayer::start() {
@@ -179,8 +183,10 @@ bool MusicPlayer::start() {
     thread = reinterpret_cast<HANDLE>(
         _beginthreadex(nullptr, 0, &MusicPlayer::feederProc, this, CREATE_SUSPENDED, nullptr));
     // Without a feeder the buffer would loop its first three seconds for ever: better silent.
-    if (thread == nullptr)
+    if (thread == nullptr) {
+        g_logger->write(LogPlatform, "Unable to start the music feeder: the show plays silent");
         return false;
+    }
     secondaryBuffer->Play(0, 0, DSBPLAY_LOOPING);
     startedAt = performanceMicroseconds();
     ResumeThread(thread);
