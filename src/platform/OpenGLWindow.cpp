@@ -57,7 +57,7 @@ WNDCLASSEXW windowClass = {sizeof(WNDCLASSEXW),
                            nullptr,  // instance: filled on first use
                            nullptr,  // icon
                            nullptr,  // cursor: filled on first use
-                           nullptr,  // background brush
+                           nullptr,  // background brush: black, filled on first use
                            nullptr,  // menu
                            nullptr,  // class name: filled on first use
                            nullptr}; // small icon
@@ -232,6 +232,8 @@ bool OpenGLWindow::initExtensions() {
         windowClass.hInstance = moduleInstance();
         // IDC_ARROW, spelt for the wide call.
         windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+        // What the window shows while the context and the picture are made.
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         windowClass.lpszClassName = windowName;
     }
     if (attempt(Step::RegisterWindowClass))
@@ -339,6 +341,24 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
         deviceContext_ = GetDC(window_);
     if (deviceContext_ == nullptr)
         return fail(Step::GetWindowDeviceContext);
+
+    // Shown and in front before the mode changes. Windows may refuse the foreground to a window
+    // made after the launcher closed and flash its taskbar button instead: the keypress on "Demo"
+    // entitles this process to ask for it only until the user touches another program. The mode
+    // is switched only for a show in front, and before the context is made, so that the context
+    // is made for the window at its final size.
+    if (fullscreen) {
+        ShowCursor(FALSE);
+        cursorHidden_ = true;
+    }
+    ShowWindow(window_, SW_SHOW);
+    if (!SetForegroundWindow(window_))
+        g_logger->write(LogDriver, "Windows kept the foreground from the show: full screen waits "
+                                   "for the user to bring it to the front");
+    SetFocus(window_);
+    if (switchesDisplayMode() && !modeKeeper_.start())
+        return fail(Step::SwitchDisplayMode);
+
     // The descriptor is informational here: the index alone selects the format.
     const PIXELFORMATDESCRIPTOR descriptor = legacyPixelFormat();
     if (!attempt(Step::SetRealPixelFormat) || !SetPixelFormat(deviceContext_, format, &descriptor))
@@ -355,24 +375,8 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
     logDriverString(GL_VENDOR);
     logDriverString(GL_RENDERER);
     logDriverString(GL_VERSION);
-    // Checked before the window shows.
     if (!offersRequiredOpenGl())
         return false;
-
-    if (fullscreen) {
-        ShowCursor(FALSE);
-        cursorHidden_ = true;
-    }
-    ShowWindow(window_, SW_SHOW);
-    // Windows may refuse the foreground to a window made after the launcher closed and flash its
-    // taskbar button instead: the keypress on "Demo" entitles this process to ask for it only
-    // until the user touches another program. The mode is switched only for a show in front.
-    if (!SetForegroundWindow(window_))
-        g_logger->write(LogDriver, "Windows kept the foreground from the show: full screen waits "
-                                   "for the user to bring it to the front");
-    SetFocus(window_);
-    if (switchesDisplayMode() && !modeKeeper_.start())
-        return fail(Step::SwitchDisplayMode);
 
     applySwapInterval(settings_.vsync, WGLEW_EXT_swap_control_tear != 0, wglSwapIntervalEXT);
 

@@ -68,6 +68,10 @@ class OpenGLWindow final : public IntrusivePointerMixin<OpenGLWindow>
 #else
     // Debug messages of type error or undefined behaviour so far.
     int debugFaults = 0;
+    // Whether the contexts made from now on are debug contexts with synchronous output. A tool
+    // that times frames turns it off: the show's own context is no debug context, and
+    // synchronous output makes the driver finish each call before it returns.
+    static inline bool debugContexts = true;
 #endif
 
     // Whether the window's back buffer encodes sRGB writes, as found when it was created; where
@@ -94,10 +98,10 @@ class OpenGLWindow final : public IntrusivePointerMixin<OpenGLWindow>
         ChooseRealPixelFormat,
         CreateVisibleWindow,
         GetWindowDeviceContext,
+        SwitchDisplayMode,
         SetRealPixelFormat,
         CreateRealContext,
         MakeRealContextCurrent,
-        SwitchDisplayMode,
     };
     // Test seam: the step named by failingStep_ is not attempted and reports failure, so that
     // tests can reach every partly built state. Production code never sets it.
