@@ -78,6 +78,8 @@ std::string closeButton(HWND window) {
 }
 
 bool restoring = false;
+// As the taskbar's "Close window" does it.
+bool closing = false;
 
 BOOL CALLBACK report(HWND window, LPARAM) {
     wchar_t className[64] = {};
@@ -102,6 +104,8 @@ BOOL CALLBACK report(HWND window, LPARAM) {
         PostMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
         SetForegroundWindow(window);
     }
+    if (closing)
+        PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     return TRUE;
 }
 
@@ -222,6 +226,7 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "other") // until it is ended
         return MessageBoxW(nullptr, L"Another program", L"Other", MB_OK | MB_SETFOREGROUND);
     restoring = argc > 1 && std::string(argv[1]) == "restore";
+    closing = argc > 1 && std::string(argv[1]) == "close";
     EnumWindows(report, 0);
     reportShows();
     EnumWindows(reportDialog, 0);

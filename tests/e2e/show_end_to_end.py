@@ -555,11 +555,12 @@ def leave_switched(show, key, what):
 def alt_tab():
     """Another program activated while the show runs in a switched mode: the desktop gets its
     mode back and the show is minimised, its process running on; brought back (as by its taskbar
-    button), it switches the mode again and covers it; Escape then leaves the desktop as it was.
-    The other program is a box of the probe's, made active."""
+    button), it switches the mode again and covers it. Twice; then, away a third time, the show
+    is closed from its taskbar button and leaves the desktop as it was. The other program is a
+    box of the probe's, made active."""
     what = "Alt+Tab"
     show = Show()
-    other = None
+    others = []
     try:
         if answer_launcher(show, []) is None:
             return
@@ -569,34 +570,46 @@ def alt_tab():
         switched = lambda: monitors()[0] == "1280x720+0+0"
         check(poll(switched, 10), f"{what}: the display was not switched: {monitors()}")
         print(f"{what}: xrandr during the show: {monitors()}", flush=True)
-        other = subprocess.Popen([ARGS.wine_run, ARGS.env, ARGS.probe, "other"],
-                                 env=x_env(), stdout=subprocess.DEVNULL,
-                                 stderr=subprocess.DEVNULL)
-        away = poll(lambda: monitors() == DESKTOP, 10)
-        print(f"{what}: xrandr with another program active: {monitors()}", flush=True)
-        windows, _ = probe()
-        check(away and show.running() and windows and windows[0].get("iconic") == "1",
-              f"{what}: the desktop's mode was not given back or the show not minimised: "
-              f"{monitors()} {windows} running={show.running()}")
-        # Minimised, it draws nothing: its process is all but idle.
-        share = cpu_share(unix_process("show.exe")["pid"], 3)
-        print(f"{what}: CPU while minimised: {share:.0%} of a core", flush=True)
-        # 6% beside a parallel build on two cores.
-        check(share < 0.25, f"{what}: minimised, the show still used {share:.0%} of a core")
-        probe("restore")
-        back = poll(lambda: switched() and [w for w in probe()[0] if w.get("iconic") == "0"
-                                            and w.get("foreground") == "1"], 15)
-        print(f"{what}: xrandr after coming back: {monitors()}", flush=True)
-        if check(back and back[0].get("rect") == "0,0,1280,720",
-                 f"{what}: the show did not come back over its mode: {monitors()} {back}"):
+        for away_time in (1, 2, 3):
+            others.append(subprocess.Popen([ARGS.wine_run, ARGS.env, ARGS.probe, "other"],
+                                           env=x_env(), stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL))
+            away = poll(lambda: monitors() == DESKTOP, 10)
+            print(f"{what}: xrandr with another program active ({away_time}): {monitors()}",
+                  flush=True)
+            windows, _ = probe()
+            if not check(away and show.running() and windows and windows[0].get("iconic") == "1",
+                         f"{what}: the desktop's mode was not given back or the show not "
+                         f"minimised: {monitors()} {windows} running={show.running()}"):
+                return
+            if away_time == 1:
+                # Minimised, it draws nothing: its process is all but idle.
+                share = cpu_share(unix_process("show.exe")["pid"], 3)
+                print(f"{what}: CPU while minimised: {share:.0%} of a core", flush=True)
+                # 6% beside a parallel build on two cores.
+                check(share < 0.25, f"{what}: minimised, the show still used {share:.0%} of a core")
+            if away_time == 3:
+                break
+            probe("restore")
+            back = poll(lambda: switched() and [w for w in probe()[0] if w.get("iconic") == "0"
+                                                and w.get("foreground") == "1"], 15)
+            print(f"{what}: xrandr after coming back ({away_time}): {monitors()}", flush=True)
+            if not check(back and back[0].get("rect") == "0,0,1280,720",
+                         f"{what}: the show did not come back over its mode: {monitors()} {back}"):
+                return
             time.sleep(1)
             shot = screenshot()
-            save_png(shot, "alt-tab-back.png")
+            save_png(shot, f"alt-tab-back-{away_time}.png")
             fills_screen(shot, 1280, 720, what)
-        leave_switched(show, "Escape", what)
+        probe("close")
+        elapsed = show.seconds_to_exit(timeout=10)
+        check(elapsed is not None and show.process.returncode == 0,
+              f"{what}: closed while away: exit code {show.process.poll()} after {elapsed}")
+        print(f"{what}: xrandr after closing while away: {monitors()}", flush=True)
+        check(monitors() == DESKTOP, f"{what}: the desktop changed: {monitors()}")
     finally:
         show.kill()
-        if other is not None:
+        for other in others:
             other.kill()
             other.wait()
 
@@ -903,6 +916,9 @@ def failed_start(name, show, expected, demo=False):
             # The probe, not the title: the box that follows is titled "Intro" too.
             if poll(lambda: dialog_state(show.probe())["client"] is None, 3, 0.5):
                 break
+        # Not probed while it starts: Wine's probe can stall on the windows of a process that is
+        # loading its GL (1 start in 4 here). The failure's line comes before its box.
+        poll(lambda: show.debug_output() or not show.running(), 30, 0.2)
         press_failure_box(show, name)
         elapsed = show.seconds_to_exit(timeout=30)
         if check(elapsed is not None, f"{name}: the program did not end"):
@@ -911,7 +927,9 @@ def failed_start(name, show, expected, demo=False):
             check(show.process.returncode == 1, f"{name}: exit code {show.process.returncode}")
         messages = show.debug_output()
         print(f"{name}: {messages}", flush=True)
-        check(messages == expected, f"{name}: logged {messages}, expected {expected}")
+        check(len(messages) == len(expected) and all(
+            e.fullmatch(m) if isinstance(e, re.Pattern) else e == m
+            for e, m in zip(expected, messages)), f"{name}: logged {messages}, expected {expected}")
     finally:
         show.kill()
     windows, _ = probe()
@@ -1385,12 +1403,12 @@ CASES = {
         "no_sound_device",
         lambda data: [re.compile(r"Unable to create the DirectSound device \(0x[0-9A-F]{8}\)")],
         {"SHOW_SOUND_SLAVE": "hw:31"}),
-    # A driver that offers only OpenGL 3.0 (Mesa told to say so).
-    "old_opengl": lambda: broken_content(
-        "old_opengl",
-        lambda data: [re.compile(r"This computer's OpenGL driver does not offer OpenGL 3\.3, "
-                                 r"which the show needs \(it offers 3\.0 .+\)")],
-        {"SHOW_MESA_GL_VERSION": "3.0"}),
+    # A driver that offers only OpenGL 1.1 (Mesa told to say so), as the basic display adapter
+    # and Remote Desktop do: told at the bootstrap, before the launcher.
+    "old_opengl": lambda: failed_start(
+        "old_opengl", Show(extra_env={"SHOW_MESA_GL_VERSION": "1.1"}),
+        [re.compile(r"This computer's OpenGL driver does not offer OpenGL 3\.3, which the show "
+                    r"needs \(it offers 1\.1 .+\)")]),
     "dialog_fails": dialog_fails,
     "rival_class": rival_class,
     "no_opengl": no_opengl,
