@@ -1,5 +1,6 @@
 #include "launcher/DisplayEnumeration.h"
 #include "RecordedDisplaySystem.h"
+#include "launcher/ShowOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -207,4 +208,66 @@ TEST(Aspect, ExactTiesGoToTheEarlierEntry) {
     const float wide = 912.0f / 540.0f;
     ASSERT_EQ(std::fabs(aspectRatios[1].value - wide), std::fabs(aspectRatios[2].value - wide));
     EXPECT_STREQ(aspectOf(912, 540), "16:9");
+}
+
+// The dialog's choices as options, on the two-monitor desktop with a GL of anisotropy 16 and
+// 8 samples: what each command line runs with, or its one line.
+TEST(ShowOptions, TheDialogsEntriesAndDefaults) {
+    RecordedDisplaySystem system = twoMonitorDesktop();
+    system.current = {{"\\\\.\\DISPLAY1", {2560, 1440}}, {"\\\\.\\DISPLAY2", {1920, 1080}}};
+    GraphicsLimits limits;
+    limits.anisotropicFiltering = true;
+    limits.maxAnisotropy = 16;
+    limits.maxColourSamples = limits.maxDepthSamples = limits.maxSamples = 8;
+    struct Row {
+        std::vector<const char*> arguments;
+        const char* expected;
+    };
+    for (const Row& row : {
+             Row{{}, "\\\\.\\DISPLAY1 2560x1440 16:9 filtering 1 aa 0 vsync"},
+             Row{{"--display", "2", "--resolution", "1280x1024", "--aspect", "5:4", "--filtering",
+                  "Anisotropic 16x", "--antialiasing", "MSAA 4x", "--no-vsync"},
+                 "\\\\.\\DISPLAY2 1280x1024 5:4 filtering 5 aa 4"},
+             Row{{"--windowed", "--antialiasing", "3", "--filtering", "0"},
+                 "window 1280x720 16:9 filtering 0 aa 8 vsync"},
+             Row{{"--display", "\\\\.\\DISPLAY2", "--resolution", "1920x1200"},
+                 "show: no resolution \"1920x1200\" on that display: it offers 1920x1080, "
+                 "1680x1050, 1440x900, 1400x1050, 1366x768, 1360x768, 1280x1024, 1280x960, "
+                 "1280x800, "
+                 "1280x768, 1280x720, 1024x768, 1024x600, 800x600, 800x480, 640x480"},
+             Row{{"--display", "3"}, "show: no display \"3\": this machine has 2 (see --list)"},
+             Row{{"--antialiasing", "MSAA 16x"},
+                 "show: no antialiasing entry \"MSAA 16x\": this GL offers None, MSAA 2x, MSAA "
+                 "4x, MSAA 8x"},
+             Row{{"--filtering", "6"},
+                 "show: no filtering entry \"6\": this GL offers Bilinear, Trilinear, Anisotropic "
+                 "2x, Anisotropic 4x, Anisotropic 8x, Anisotropic 16x"},
+             Row{{"--windowed", "--resolution", "1280x72O"},
+                 "show: no resolution \"1280x72O\" in a window: it offers 1920x1200, 1920x1080, "
+                 "1680x1050, 1600x1200, 1440x900, 1400x1050, 1366x768, 1360x768, 1280x1024, "
+                 "1280x960, 1280x800, 1280x768, 1280x720, 1024x768, 1024x600, 800x600, 800x480, "
+                 "640x480"},
+             Row{{"--aspect", "21:9"}, "show: no aspect \"21:9\": 4:3, 16:9, 16:10 or 5:4"},
+             Row{{"--vsync"}, "show: no option \"--vsync\" (see --help)"},
+             Row{{"--resolution"}, "show: --resolution needs a value (see --help)"},
+         }) {
+        std::vector<const char*> argv = {"show"};
+        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+        const ShowOptions options =
+            parseShowOptions(static_cast<int>(argv.size()), argv.data(), system, limits);
+        std::string got = options.text;
+        if (options.action == ShowOptions::Action::Run) {
+            DisplaySettings settings{};
+            writeSettings(options.choices, settings);
+            got = (settings.fullscreen ? std::string(settings.deviceName.c_str()) : "window") +
+                  " " + std::to_string(settings.width) + "x" + std::to_string(settings.height) +
+                  " " +
+                  aspectRatios[guessAspect(
+                                   {16000, static_cast<std::uint32_t>(16000 / settings.aspect)})]
+                      .label +
+                  " filtering " + std::to_string(settings.filtering) + " aa " +
+                  std::to_string(settings.antialiasingLevel) + (settings.vsync ? " vsync" : "");
+        }
+        EXPECT_EQ(got, row.expected) << argv.size();
+    }
 }
