@@ -30,14 +30,19 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/video.XXXXXX")
 env_dir=${VIDEO_WINE_ENV:-}
 own_env=0
+partial=
 cleanup() {
     if [ "$own_env" -eq 1 ]; then
         "$root/scripts/wine-env.sh" stop "$env_dir"
         rm -rf "$env_dir"
     fi
     rm -rf "$work"
+    [ -z "$partial" ] || rm -f "$partial"
 }
 trap cleanup EXIT
+# An interrupted run cleans up too, then ends as the signal would have ended it.
+trap 'cleanup; trap - INT EXIT; kill -INT $$' INT
+trap 'cleanup; trap - TERM EXIT; kill -TERM $$' TERM
 wine_writer() { # the Windows writer under Wine, an environment started on first use
     if [ -z "$env_dir" ]; then
         # One of its own: starting an environment stops whatever ran in the same folder before.
@@ -148,30 +153,31 @@ fi
 
 output=${VIDEO_OUTPUT:-$root/build/video.mp4}
 case "$output" in /*) ;; *) output="$PWD/$output" ;; esac
+# The video is written beside the output under a name of its own and renamed over it once it is
+# whole and checked: a full disk, a failure or an interrupt leave an earlier video as it was.
 if [ -d "$output" ] || ! mkdir -p "$(dirname "$output")" 2>/dev/null ||
-    ! { : >>"$output"; } 2>/dev/null; then
+    ! partial=$(mktemp "$(dirname "$output")/.$(basename "$output").XXXXXX" 2>/dev/null); then
     echo "video: cannot write $output" >&2
     exit 2
 fi
 # Bad input ends here, with the writer's line and its exit code 2, before any frame is drawn. The
 # sound step prints how many frames the video gets.
-expected=$(run sound "${options[@]}" "$work/sound.wav" | tr -d "\r") || {
-    status=$?
-    rm -f "$output"
-    exit "$status"
-}
+expected=$(run sound "${options[@]}" "$work/sound.wav" | tr -d "\r") || exit
 start=$(date +%s.%N)
-frames_out "${options[@]}" | encode "$work/sound.wav" "$output" "${VIDEO_START:-0}" || {
+frames_out "${options[@]}" | encode "$work/sound.wav" "$partial" "${VIDEO_START:-0}" || {
     status=$?
     echo "video: the writer or ffmpeg failed (exit code $status)" >&2
-    rm -f "$output"
     exit 1
 }
 frames=$(ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets \
-    -of csv=p=0 "$output")
+    -of csv=p=0 "$partial")
 echo "video: $frames frames at $size and $fps fps in $(awk "BEGIN { printf \"%.1f\", $(date +%s.%N) - $start }") s"
 if [ "$frames" != "$expected" ]; then
-    echo "video: $output holds $frames frames, not $expected" >&2
+    echo "video: the video holds $frames frames, not $expected; $output is left as it was" >&2
     exit 1
 fi
+# mktemp made it private; the video gets the mode a new file gets.
+chmod "$(printf %o $((0666 & ~0$(umask))))" "$partial"
+mv -f "$partial" "$output"
+partial=
 echo "$output"

@@ -2,7 +2,7 @@
 # The Windows video writer end to end, in the test run's Wine environment: 2.5 s of the show from
 # its start at 320x180 through scripts/video.sh, checked from the outside (ffprobe, ffmpeg, the
 # writer's stills, the sound checker); the native writer (the linux preset's) against it at one
-# show time; then bad input to both, each case one line and exit code 2.
+# show time; an earlier video through a full disk and Ctrl+C; bad input (one line, exit code 2).
 #   video_check.sh ENV_DIR CAPTURE_CHECK WORK_DIR
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
@@ -76,6 +76,20 @@ echo "native against Windows writer at 31 s: $psnr"
 [[ "$psnr" =~ ^PSNR\ (inf|[5-9][0-9]|[1-9][0-9][0-9]) ]]
 check $? "the native writer's frame at 31 s is not the Windows writer's"
 
+# An earlier video outlives a full disk (the encoder's file size capped) and Ctrl+C (SIGINT to the
+# run's process group once frames flow): the same bytes, nothing beside it.
+mkdir -p "$work/bin" "$work/kept" && cp "$out" "$work/kept/video.mp4"
+kept() { cmp "$out" "$work/kept/video.mp4" && [ "$(ls -A "$work/kept")" = video.mp4 ]; }
+into() { run VIDEO_OUTPUT="$work/kept/video.mp4" "$@" "$root/scripts/video.sh"; }
+printf '#!/bin/sh\ntrap "" XFSZ; ulimit -f 16; exec %s "$@"\n' "$(command -v ffmpeg)" \
+    >"$work/bin/ffmpeg" && chmod +x "$work/bin/ffmpeg"
+into PATH="$work/bin:$PATH" VIDEO_SECONDS=1 &>/dev/null; [ $? -eq 1 ] && kept
+check $? "a full disk did not leave the earlier video as it was"
+set -m; into VIDEO_SECONDS=60 2>"$work/stop.err" & set +m
+for _ in $(seq 600); do grep -q '^video_writer: frame' "$work/stop.err" && break; sleep 0.1; done
+kill -INT -- -$!; wait $!; [ $? -eq 130 ] && kept
+check $? "Ctrl+C did not leave the earlier video as it was"
+
 # Bad input: one line on stderr, exit code 2, no file left behind.
 while IFS='|' read -r name variables; do
     for kind in windows native; do
@@ -85,7 +99,7 @@ while IFS='|' read -r name variables; do
             "$root/scripts/video.sh" >/dev/null 2>"$work/bad.err"
         status=$?
         echo "$name, $kind: exit $status, $(cat "$work/bad.err")"
-        [ "$status" -eq 2 ] && [ "$(wc -l <"$work/bad.err")" -eq 1 ] && [ ! -s "$work/bad.mp4" ]
+        [ "$status" -eq 2 ] && [ "$(wc -l <"$work/bad.err")" -eq 1 ] && [ ! -e "$work/bad.mp4" ]
         check $? "$name is not refused by the $kind writer with one line and exit code 2"
     done
 done <<'CASES'
