@@ -96,6 +96,7 @@ struct Options {
     std::string antialiasingLabel;
     bool progressOften = false;
     std::vector<std::string> rest;
+    std::vector<float> stillTimes;
 };
 
 // The whole number (or number) that is all of `text`, else bad input naming `what`.
@@ -167,6 +168,21 @@ Options parse(int argc, char** argv) {
         refuse("the frame rate must be above 0 and at most 1000, not %g", options.fps);
     if (options.start < 0)
         refuse("the start must be 0 s or later, not %g s", options.start);
+    // The stills' folder and every show time before the first is drawn: bad input leaves no
+    // pictures behind, and a still with nowhere to go would fail without a word.
+    if (options.mode == "still") {
+        if (options.rest.size() < 2)
+            refuse("still needs DIR TIME...");
+        std::error_code error;
+        const auto folder = std::filesystem::status(nativePath(options.rest[0]), error);
+        if (!std::filesystem::exists(folder))
+            refuse("there is no folder %s", options.rest[0].c_str());
+        if (!std::filesystem::is_directory(folder))
+            refuse("%s is not a folder", options.rest[0].c_str());
+        for (std::size_t i = 1; i < options.rest.size(); ++i)
+            options.stillTimes.push_back(
+                static_cast<float>(number(options.rest[i], "the show time")));
+    }
     return options;
 }
 
@@ -481,12 +497,9 @@ std::string filteringLabel(int entry) {
 }
 
 int writeStills(Application& app, const Readback& readback, const Options& options) {
-    if (options.rest.size() < 2)
-        refuse("still needs DIR TIME...");
     std::vector<unsigned char> pixels(std::size_t(readback.width) * readback.height * 3);
     int failures = 0;
-    for (std::size_t i = 1; i < options.rest.size(); ++i) {
-        const float time = static_cast<float>(number(options.rest[i], "the show time"));
+    for (const float time : options.stillTimes) {
         app.drawFrame(time);
         // The picture has no transparency; what the alpha channel holds is not shown.
         readback.readInto(GL_RGB, pixels.data());
@@ -500,8 +513,10 @@ int writeStills(Application& app, const Readback& readback, const Options& optio
         if (stbi_write_png(nativePath(path).c_str(), readback.width, readback.height, 3,
                            pixels.data(), readback.width * 3) != 0)
             std::printf("%s\n", path.c_str());
-        else
+        else {
+            std::fprintf(stderr, "video_writer: %s was not written\n", path.c_str());
             ++failures;
+        }
     }
     return failures == 0 ? 0 : 1;
 }

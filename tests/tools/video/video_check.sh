@@ -113,4 +113,7 @@ no such antialiasing label|VIDEO_AA=Supersampling
 output that cannot be written|VIDEO_OUTPUT=/proc/video.mp4
 CASES
 
+"$native" still "$work/gone" 1 2>"$work/bad.err"; [ $? = 2 ] && [ "$(wc -l <"$work/bad.err")" = 1 ]
+check $? "a still into a missing folder is not refused with one line and exit code 2"
+
 [ "$failures" -eq 0 ]
