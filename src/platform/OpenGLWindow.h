@@ -69,8 +69,8 @@ class OpenGLWindow final : public IntrusivePointerMixin<OpenGLWindow>
     // Debug messages of type error or undefined behaviour so far.
     int debugFaults = 0;
     // Whether the contexts made from now on are debug contexts with synchronous output. A tool
-    // that times frames turns it off: the show's own context is no debug context, and
-    // synchronous output makes the driver finish each call before it returns.
+    // that times frames turns it off: the show's context is none, and a driver may check more
+    // in one, and cannot defer a call to another thread with synchronous output.
     static inline bool debugContexts = true;
 #endif
 

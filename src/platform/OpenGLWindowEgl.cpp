@@ -38,20 +38,22 @@ struct Made {
     EGLContext context = EGL_NO_CONTEXT;
 };
 
-Made makeContext(EGLDisplay display) {
-    if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr))
-        return {};
+Made contextOn(EGLDisplay display, bool debug) {
     if (!eglBindAPI(EGL_OPENGL_API))
         return {};
-    // Without a config where the driver allows it (Mesa), else the first desktop-GL one; no
-    // surface either way, frames go to framebuffer objects.
+    // Without a config where the driver allows it (Mesa), else the first desktop-GL one of any
+    // surface type: the default asks for windows, which a GPU's device display never offers (its
+    // configs are pbuffer or stream ones). No surface either way, frames go to framebuffer objects.
     EGLConfig config = nullptr;
     EGLint count = 0;
-    const EGLint wanted[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    const EGLint wanted[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, EGL_DONT_CARE,
+                             EGL_NONE};
     if (!hasExtension(eglQueryString(display, EGL_EXTENSIONS), "EGL_KHR_no_config_context") &&
         (!eglChooseConfig(display, wanted, &config, 1, &count) || count == 0))
         return {};
-    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, debugContextAttributes);
+    EGLContext context =
+        debug ? eglCreateContext(display, config, EGL_NO_CONTEXT, debugContextAttributes)
+              : EGL_NO_CONTEXT;
     if (context == EGL_NO_CONTEXT)
         context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
     if (context == EGL_NO_CONTEXT)
@@ -61,6 +63,20 @@ Made makeContext(EGLDisplay display) {
         return {};
     }
     return {display, context};
+}
+
+Made makeContext(EGLDisplay display, bool debug) {
+    if (display == EGL_NO_DISPLAY)
+        return {};
+    // A display is one per device and process: one that another window already initialised is
+    // that window's to keep.
+    const bool initialisedHere = eglQueryString(display, EGL_VERSION) == nullptr;
+    if (!eglInitialize(display, nullptr, nullptr))
+        return {};
+    const Made made = contextOn(display, debug);
+    if (made.context == EGL_NO_CONTEXT && initialisedHere)
+        eglTerminate(display);
+    return made;
 }
 
 void GLAPIENTRY debugMessage(GLenum source, GLenum type, GLuint, GLenum, GLsizei,
@@ -110,12 +126,14 @@ bool OpenGLWindow::initExtensions() {
             if (hasExtension(deviceString(devices[i], EGL_EXTENSIONS),
                              "EGL_MESA_device_software") != software)
                 continue;
-            made = makeContext(platformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[i], nullptr));
+            made = makeContext(platformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[i], nullptr),
+                               debugContexts);
             source_ = software ? "EGL software device" : "EGL device";
         }
     if (made.context == EGL_NO_CONTEXT && platformDisplay != nullptr) {
         made = makeContext(
-            platformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr));
+            platformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr),
+            debugContexts);
         source_ = "EGL surfaceless platform";
     }
     if (made.context == EGL_NO_CONTEXT) {
@@ -131,7 +149,7 @@ bool OpenGLWindow::initExtensions() {
         g_logger->write(LogPlatform, "Unable to load the OpenGL entry points");
         return false;
     }
-    if (GLEW_KHR_debug) {
+    if (debugContexts && GLEW_KHR_debug) {
         glEnable(GL_DEBUG_OUTPUT);
         glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
         glDebugMessageCallback(debugMessage, &debugFaults);
