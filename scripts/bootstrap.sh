@@ -11,6 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64
   libstb-dev googletest libgtest-dev libegl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
+  libsdl2-dev libasound2-dev
   xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   xdotool x11-apps x11-utils imagemagick
   vorbis-tools sox ffmpeg pulseaudio pulseaudio-utils libasound2-plugins

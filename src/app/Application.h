@@ -14,12 +14,13 @@
 #include "scenes/TextScene.h"
 #include "scenes/TunnelScene.h"
 
-// How start-up ended. Leaving the launcher is the user's choice, not a failure.
-enum class StartResult { Ready, UserLeft, Failed };
+// How start-up ended. Leaving the launcher is the user's choice, not a failure; natively, options
+// this machine does not offer are refused (and --list or --help leave).
+enum class StartResult { Ready, UserLeft, Failed, Refused };
 
 // Process exit code: a failed start-up must not look like success to whoever started the show.
 inline int exitCodeFor(StartResult result) {
-    return result == StartResult::Failed ? 1 : 0;
+    return result == StartResult::Failed ? 1 : result == StartResult::Refused ? 2 : 0;
 }
 
 // Where finished frames go. Framebuffer 0 is the window at its drawable size; a tool that reads
@@ -43,6 +44,12 @@ class Application {
 #ifdef _WIN32
     StartResult init();
     // The frame loop; returns when the quit message arrives.
+    void run();
+#else
+    // The native show (ApplicationLinux.cpp, linked into it alone): the options in place of the
+    // launcher's dialog, then as on Windows. The frame loop returns on Escape or the window's
+    // close.
+    StartResult init(int argc, const char* const* argv);
     void run();
 #endif
 

@@ -74,20 +74,14 @@ ShowOptions refused(std::string line) {
 
 } // namespace
 
-ShowOptions parseShowOptions(int argc, const char* const* argv, DisplaySystem& displays,
-                             const GraphicsLimits& limits) {
-    MonitorMap monitors;
-    displays.gatherMonitors(monitors);
-    const std::vector<DisplayEntry> displayList = listDisplays(displays, monitors);
-    const std::vector<ByteString> filtering = filteringEntries(limits);
-    const AntialiasingEntries antialiasing = antialiasingEntries(limits);
-
+ShowOptions parseShowOptions(int argc, const char* const* argv, DisplaySystem* system,
+                             const GraphicsLimits* graphics) {
     const char* displayOption = nullptr;
     const char* resolutionOption = nullptr;
     const char* aspectOption = nullptr;
     const char* filteringOption = "1";
     const char* antialiasingOption = "0";
-    bool windowed = displayList.empty(), vsync = true, list = false;
+    bool windowed = false, vsync = true, list = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const char** value = option == "--display"        ? &displayOption
@@ -116,6 +110,17 @@ ShowOptions parseShowOptions(int argc, const char* const* argv, DisplaySystem& d
         }
     }
 
+    if (system == nullptr || graphics == nullptr)
+        return ShowOptions{};
+    DisplaySystem& displays = *system;
+    MonitorMap monitors;
+    displays.gatherMonitors(monitors);
+    const std::vector<DisplayEntry> displayList = listDisplays(displays, monitors);
+    const std::vector<ByteString> filtering = filteringEntries(*graphics);
+    const AntialiasingEntries antialiasing = antialiasingEntries(*graphics);
+    // Full screen is impossible without a display; a window still works.
+    windowed = windowed || displayList.empty();
+
     if (list) {
         ShowOptions result;
         result.action = ShowOptions::Action::List;
@@ -143,8 +148,6 @@ ShowOptions parseShowOptions(int argc, const char* const* argv, DisplaySystem& d
     choices.gpuScale = true;
     choices.vsync = vsync;
     if (choices.fullscreen || displayOption != nullptr) {
-        if (displayList.empty())
-            return refused("no display to show on full screen");
         // By number (1 is the first, as --list counts) or by name.
         std::size_t display = 0;
         if (displayOption != nullptr) {

@@ -16,6 +16,7 @@ struct ShowOptions {
 };
 
 // argv[0] is the program. The displays, their modes and the GL's limits are what the dialog
-// would offer on this machine.
-ShowOptions parseShowOptions(int argc, const char* const* argv, DisplaySystem& displays,
-                             const GraphicsLimits& limits);
+// would offer on this machine. Without them (null) only the form is checked, before any display
+// is opened: --help, unknown options and missing values; a Run result then holds no choices.
+ShowOptions parseShowOptions(int argc, const char* const* argv, DisplaySystem* displays,
+                             const GraphicsLimits* limits);

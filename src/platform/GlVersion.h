@@ -6,3 +6,9 @@
 // why. The bare form reads the current context's string.
 bool offersRequiredOpenGl(const char* version);
 bool offersRequiredOpenGl();
+
+// With GL_FRAMEBUFFER_SRGB enabled (this enables it), whether the window's back buffer encodes
+// writes to sRGB itself, for OpenGLWindow::encodesSrgb. Drivers differ for the default
+// framebuffer (a format granted without the encoding, the enable ignored for it), so one known
+// value is drawn and read back; the frame loop draws over the pixel.
+bool windowEncodesSrgb();

@@ -104,21 +104,6 @@ template <class Function> Function entryPoint(const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(wglGetProcAddress(name)));
 }
 
-// Whether the window's back buffer encodes writes to sRGB. Drivers differ for the default
-// framebuffer (a format granted without the encoding, GL_FRAMEBUFFER_SRGB ignored for it), so one
-// known linear value is drawn and read back: 0.5 is 188 encoded, 128 not. Only an unmistakable
-// raw value counts as no encoding; the frame loop draws over the pixel.
-bool backBufferEncodesSrgb() {
-    glViewport(0, 0, 1, 1);
-    glColor4f(0.5f, 0.5f, 0.5f, 1.0f);
-    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    unsigned char pixel[4] = {};
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    return pixel[0] < 124 || pixel[0] > 132;
-}
-
 void logDriverString(GLenum name) {
     const auto* text = reinterpret_cast<const char*>(glGetString(name));
     const ByteString message = formatString("%s\n", text != nullptr ? text : "");
@@ -380,14 +365,7 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
 
     applySwapInterval(settings_.vsync, WGLEW_EXT_swap_control_tear != 0, wglSwapIntervalEXT);
 
-    glEnable(GL_FRAMEBUFFER_SRGB);
-    if (!backBufferEncodesSrgb()) {
-        // Without the extension the encoded bytes cannot be passed through: too dark, but shown.
-        encodesSrgb = !GLEW_EXT_texture_sRGB_decode;
-        g_logger->write(LogDriver, encodesSrgb ? "The window does not encode sRGB"
-                                               : "The window does not encode sRGB: the picture "
-                                                 "is passed to it encoded");
-    }
+    encodesSrgb = windowEncodesSrgb();
     glEnable(GL_CULL_FACE);
     return true;
 }

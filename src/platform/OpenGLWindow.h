@@ -20,6 +20,10 @@
 // Mesa's surfaceless platform, and its "window" an off-screen sRGB framebuffer at the drawable
 // size. That context is a debug context: messages of type error or undefined behaviour are counted
 // and written at LogGlFault, synchronously, inside the call that caused them.
+//
+// The native show's window (OpenGLWindowSdl.cpp, linked into the show alone, in place of the
+// off-screen one) is SDL's, on X11 or Wayland, with its context over EGL; the bootstrap is that
+// window still hidden.
 class OpenGLWindow final : public IntrusivePointerMixin<OpenGLWindow>
 #ifdef _WIN32
     ,
@@ -78,6 +82,13 @@ class OpenGLWindow final : public IntrusivePointerMixin<OpenGLWindow>
     // it does not, passes into the window hand it their already encoded bytes. A test sets it to
     // false to take a driver's path that this GL does not.
     bool encodesSrgb = true;
+#ifndef _WIN32
+    // The show's SDL window (an SDL_Window), null off screen.
+    void* sdlWindow() const { return window_; }
+    // The drawable takes the window's size as it is now: a window manager or compositor may give
+    // it another than asked for, or change it later.
+    void followDrawableSize();
+#endif
 
   private:
     std::uint16_t drawableWidth_ = 0;
@@ -145,5 +156,8 @@ class OpenGLWindow final : public IntrusivePointerMixin<OpenGLWindow>
     // Which kind of EGL display was found, for the driver's line.
     const char* source_ = "";
     GLuint colorBuffer_ = 0;
+    // The show's window: an SDL_Window, and whether SDL's video was started for it.
+    void* window_ = nullptr;
+    bool videoStarted_ = false;
 #endif
 };

@@ -254,7 +254,7 @@ TEST(ShowOptions, TheDialogsEntriesAndDefaults) {
         std::vector<const char*> argv = {"show"};
         argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
         const ShowOptions options =
-            parseShowOptions(static_cast<int>(argv.size()), argv.data(), system, limits);
+            parseShowOptions(static_cast<int>(argv.size()), argv.data(), &system, &limits);
         std::string got = options.text;
         if (options.action == ShowOptions::Action::Run) {
             DisplaySettings settings{};

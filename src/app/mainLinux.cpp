@@ -1,0 +1,47 @@
+#include "app/Application.h"
+#include "diagnostics/StderrLogger.h"
+#include "launcher/ShowOptions.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+namespace {
+
+// Started from a menu, the show has no terminal: with a display, a failed start says so in a box
+// too, with the failure's own line.
+void showStartFailure(const StderrLogger& logger) {
+    if (logger.lastFailure().empty())
+        g_logger->write(LogPlatform, "The show could not start");
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Intro", logger.lastFailure().c_str(), nullptr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // --help and options of the wrong form are answered before any display is opened.
+    const ShowOptions form = parseShowOptions(argc, argv, nullptr, nullptr);
+    if (form.action == ShowOptions::Action::Help) {
+        std::fputs(form.text.c_str(), stdout);
+        return 0;
+    }
+    if (form.action == ShowOptions::Action::Refused) {
+        std::fprintf(stderr, "%s\n", form.text.c_str());
+        return exitCodeFor(StartResult::Refused);
+    }
+
+    // Failures, one line each, plainly.
+    auto* logger = new StderrLogger(LogFile, false);
+    g_logger = logger;
+    StartResult result;
+    {
+        // Destroyed before the exit code is returned: the window goes with it.
+        Application application;
+        result = application.init(argc, argv);
+        if (result == StartResult::Ready)
+            application.run();
+    }
+    if (result == StartResult::Failed)
+        showStartFailure(*logger);
+    return exitCodeFor(result);
+}
