@@ -47,10 +47,11 @@ class Application {
     void run();
 #else
     // The native show (ApplicationLinux.cpp, linked into it alone): the options in place of the
-    // launcher's dialog, then as on Windows. The frame loop returns on Escape or the window's
-    // close.
+    // launcher's dialog, then the picture as on Windows; the music is the show's own. The frame
+    // loop returns on Escape or the window's close.
     StartResult init(int argc, const char* const* argv);
-    void run();
+    // The music starts with the clock.
+    void run(class AlsaMusicPlayer& music);
 #endif
 
     // The picture alone, from settings chosen by the caller instead of the launcher, without

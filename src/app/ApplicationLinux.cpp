@@ -4,6 +4,7 @@
 
 #include "app/Schedule.h"
 #include "app/ShowClock.h"
+#include "audio/AlsaMusicPlayer.h"
 #include "launcher/SdlDisplaySystem.h"
 #include "launcher/ShowOptions.h"
 
@@ -38,12 +39,14 @@ StartResult Application::init(int argc, const char* const* argv) {
     return initScenes() ? StartResult::Ready : StartResult::Failed;
 }
 
-void Application::run() {
+void Application::run(AlsaMusicPlayer& music) {
     auto* shown = static_cast<SDL_Window*>(window->sdlWindow());
-    const auto frequency = static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
-    const auto counter = [] { return static_cast<std::int64_t>(SDL_GetPerformanceCounter()); };
+    // The music's clock (the monotonic one) is the show's: show time 0 is when the track's first
+    // frame was heard.
+    const auto counter = [] { return static_cast<std::int64_t>(AlsaMusicPlayer::microseconds()); };
+    const std::int64_t frequency = 1000000;
     ShowClock clock;
-    clock.start(counter());
+    clock.start(static_cast<std::int64_t>(music.start()));
     for (;;) {
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0) {

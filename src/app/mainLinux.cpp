@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "audio/AlsaMusicPlayer.h"
 #include "diagnostics/StderrLogger.h"
 #include "launcher/ShowOptions.h"
 
@@ -38,8 +39,12 @@ int main(int argc, char** argv) {
         // Destroyed before the exit code is returned: the window goes with it.
         Application application;
         result = application.init(argc, argv);
+        // The whole track is read and the sound buffer primed before the show starts.
+        AlsaMusicPlayer music;
+        if (result == StartResult::Ready && !music.open(application.fileSystem))
+            result = StartResult::Failed;
         if (result == StartResult::Ready)
-            application.run();
+            application.run(music);
     }
     if (result == StartResult::Failed)
         showStartFailure(*logger);
