@@ -4,10 +4,11 @@ SHELL := /bin/bash
 PRESETS := native windows-x86 windows-x64 linux
 BUILDS := $(addprefix build-,$(PRESETS))
 
-# Which Windows build `make demo` runs: x64 (default) or x86.
-SHOW_ARCH ?= x64
-ifeq ($(filter $(SHOW_ARCH),x64 x86),)
-$(error SHOW_ARCH must be x64 or x86, not "$(SHOW_ARCH)")
+# Which show `make demo` runs: the native one (linux, the default), or the Windows build under
+# Wine (x64 or x86).
+SHOW_ARCH ?= linux
+ifeq ($(filter $(SHOW_ARCH),linux x64 x86),)
+$(error SHOW_ARCH must be linux, x64 or x86, not "$(SHOW_ARCH)")
 endif
 DEMO_PRESET := windows-$(SHOW_ARCH)
 # When this make began, so that `make test` can report the whole run's wall time.
@@ -32,11 +33,20 @@ test: $(BUILDS)
 	@scripts/test.sh
 
 # Without a display, the MP4 comes from the video writer: the native one where it runs here, else
-# the windows-x64 build's.
+# the windows-x64 build's. The native show needs only the native build: nothing of Wine or the
+# cross-compilers is installed or built for it.
+ifeq ($(SHOW_ARCH),linux)
+demo:
+	@scripts/bootstrap.sh linux
+	@cmake --preset linux >/dev/null
+	@cmake --build --preset linux --target show audio_capture_check video_writer
+	@scripts/demo.sh
+else
 demo: build-$(DEMO_PRESET) build-linux
 	@cmake --build --preset $(DEMO_PRESET) --target audio_capture_check >/dev/null
 	@scripts/video.sh probe || $(MAKE) --no-print-directory build-windows-x64
 	@SHOW_ARCH=$(SHOW_ARCH) scripts/demo.sh
+endif
 
 # Frames of the real render path at chosen show times (the video writer's stills), written to
 # build/frames/, with the launcher's filtering entry FRAME_FILTERING (0 bilinear, 1 trilinear,

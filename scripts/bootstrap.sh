@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Installs everything the build, the tests and the demo need on Debian 12.
+# Installs everything the build, the tests and the demo need on Debian 12; with "linux", only what
+# the native show (the linux preset) and its headless demo need: no cross-compilers, no Wine.
 # Idempotent: does nothing when all of it is already present.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 cache="$here/.deps"
+only_linux=0
+[ "${1:-}" = linux ] && only_linux=1
 
 packages=(
   cmake ninja-build make g++ clang clang-format libclang-rt-14-dev
@@ -31,11 +34,21 @@ packages32=(
   libasound2:i386 libasound2-plugins:i386 libpulse0:i386
 )
 
+# The native show, its build and its headless demo.
+packages_linux=(
+  cmake ninja-build make g++ dpkg-dev xz-utils
+  libstb-dev googletest libgtest-dev libegl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
+  libsdl2-dev libasound2-dev
+  xvfb x11-utils xdotool ffmpeg pulseaudio pulseaudio-utils libasound2-plugins
+)
+
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 
 runs32=0
-if "$here/scripts/probe-32bit.sh"; then
+if [ $only_linux -eq 1 ]; then
+  packages=("${packages_linux[@]}")
+elif "$here/scripts/probe-32bit.sh"; then
   runs32=1
   packages+=("${packages32[@]}")
 else
@@ -113,6 +126,8 @@ gpu_debs_present() {
     compgen -G "$cache/gpu-debs/${name}_*.deb" >/dev/null || return 1
   done
 }
+# The GPU check's bundle is the full build's.
+[ $only_linux -eq 1 ] && gpu_debs_present() { true; }
 if [ ${#missing[@]} -gt 0 ] || [ ! -f "$cache/glew/src/glew.c" ] || ! gpu_debs_present; then
   need_update=1
 fi

@@ -1,27 +1,36 @@
 #!/usr/bin/env bash
-# Runs the show built by the windows-x64 preset (windows-x86 with SHOW_ARCH=x86) under Wine;
-# builds nothing itself.
-#  - With a display (a desktop session): starts show.exe in a private Wine prefix under build/
-#    and waits until it ends (the "Intro" dialog, then the show; Escape or the close button),
-#    with the session's own sound: there the user is meant to hear it.
-#  - Without one: a private Xvfb, Wine prefix and PulseAudio null sink (paced like a real sound
-#    card, unlike ALSA's null device); presses "Demo" on the launcher's defaults with the
-#    keyboard, checks that the show's window opens and that the sound it plays is the track, and
-#    ends the show with Escape. Then the video writer (scripts/video.sh, the windows-x64 build)
-#    writes the MP4: every frame at its exact show time, the sound in step.
+# Runs the native show built by the linux preset (SHOW_ARCH=linux, the default), or the one built
+# by the windows-x64 preset (windows-x86 with SHOW_ARCH=x86) under Wine; builds nothing itself.
+#  - With a display (a desktop session): starts the show and waits until it ends, with the
+#    session's own sound: there the user is meant to hear it. The native show runs full screen
+#    with its defaults; show.exe runs in a private Wine prefix under build/, its "Intro" dialog
+#    first.
+#  - Without one: a private Xvfb and PulseAudio null sink (paced like a real sound card, unlike
+#    ALSA's null device), and for show.exe a private Wine prefix whose launcher gets "Demo" on its
+#    defaults from the keyboard; checks that the show's window opens and that the sound it plays
+#    is the track, and ends the show with Escape. Then the video writer (scripts/video.sh, the
+#    native one where it runs) writes the MP4: every frame at its exact show time, the sound in
+#    step.
 #    SHOW_DEMO_SECONDS (40) sets the MP4's length, SHOW_DEMO_SIZE (1280x720) the screen and the
 #    MP4's size, SHOW_DEMO_FPS (60) its frame rate, SHOW_DEMO_OUTPUT (build/show.mp4) the file.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-arch=${SHOW_ARCH:-x64}
+arch=${SHOW_ARCH:-linux}
 case "$arch" in
+linux) ;;
 x64) winearch=win64 ;;
 x86) winearch=win32 ;;
-*) echo "demo: SHOW_ARCH must be x64 or x86" >&2; exit 2 ;;
+*) echo "demo: SHOW_ARCH must be linux, x64 or x86" >&2; exit 2 ;;
 esac
-build="$root/build/windows-$arch"
-show="$build/src/app/show.exe"
-checker="$build/tests/audio/audio_capture_check.exe"
+if [ "$arch" = linux ]; then
+    build="$root/build/linux"
+    show="$build/src/app/show"
+    checker="$build/tests/audio/audio_capture_check"
+else
+    build="$root/build/windows-$arch"
+    show="$build/src/app/show.exe"
+    checker="$build/tests/audio/audio_capture_check.exe"
+fi
 # Seconds of the show's sound recorded once its window is up: the track is read and the sound
 # buffer primed after the window opens, which took 7 s on a loaded machine.
 listen=20
@@ -31,11 +40,15 @@ fps=${SHOW_DEMO_FPS:-60}
 output=${SHOW_DEMO_OUTPUT:-$root/build/show.mp4}
 
 if [ ! -f "$show" ]; then
-    echo "demo: $show is missing; build it with 'make demo' or the windows-$arch preset" >&2
+    echo "demo: $show is missing; build it with 'make demo'" >&2
     exit 1
 fi
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+if [ "$arch" = linux ] && { [ -n "${WAYLAND_DISPLAY:-}" ] ||
+    { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }; }; then
+    exec "$show"
+fi
+if [ "$arch" != linux ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     export WINEPREFIX="$build/demo/prefix" WINEARCH=$winearch
     export WINEDEBUG="${WINEDEBUG:--all}"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -83,6 +96,7 @@ echo "demo: PulseAudio with a null sink"
 export PULSE_RUNTIME_PATH="$dir/pulse" PULSE_STATE_PATH="$dir/pulse" HOME="$dir"
 export PULSE_SERVER="unix:$dir/pulse/native"
 pulseaudio --daemonize=no --exit-idle-time=-1 --system=false -n --disallow-exit \
+    --resample-method=speex-float-1 \
     --load="module-native-protocol-unix auth-anonymous=1 socket=$dir/pulse/native" \
     --load="module-null-sink sink_name=demo rate=48000" \
     --load="module-always-sink" >"$dir/pulse.log" 2>&1 &
@@ -90,16 +104,18 @@ pids+=($!)
 wait_for "PulseAudio" 10 pactl info
 pactl set-default-sink demo
 
-echo "demo: preparing a Wine prefix with the pulse sound driver"
-export WINEPREFIX="$dir/prefix" WINEARCH=$winearch WINEDEBUG=-all
-WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >"$dir/wineboot.log" 2>&1
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d pulse /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-for font in /usr/share/wine/fonts/*.ttf; do
-    [ -e "$font" ] && ln -sf "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
-done
-wineserver -w
+if [ "$arch" != linux ]; then
+    echo "demo: preparing a Wine prefix with the pulse sound driver"
+    export WINEPREFIX="$dir/prefix" WINEARCH=$winearch WINEDEBUG=-all
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >"$dir/wineboot.log" 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /t REG_SZ /d pulse /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    for font in /usr/share/wine/fonts/*.ttf; do
+        [ -e "$font" ] && ln -sf "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+    done
+    wineserver -w
+fi
 
 find_window() { # name, seconds
     for _ in $(seq $(($2 * 5))); do
@@ -111,29 +127,36 @@ find_window() { # name, seconds
     return 1
 }
 
-echo "demo: starting show.exe"
-# With PulseAudio's default buffer for Wine's stream, the null sink ran dry in bursts every few
-# seconds (tens of milliseconds of silence a few times in a row), whatever the CPU priorities;
-# 60 ms of buffer still left a few such gaps, 200 ms none.
-PULSE_LATENCY_MSEC=200 WINEDEBUG=warn+seh wine "$show" 2>"$dir/show.log" &
-show_pid=$!
-pids+=("$show_pid")
-dialog=$(find_window Intro 60) || { echo "demo: no \"Intro\" dialog" >&2; exit 1; }
-eval "$(xdotool getwindowgeometry --shell "$dialog")"
-# A click between "Demo" and "Die" gives the dialog the keyboard; on the caption it begins a move,
-# and a Return just after that was seen to end the launcher as if the user had left.
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 12)) click 1
-
-# The sound is recorded from before "Demo", so that it holds the music's start however quickly
-# the show loads.
+# The sound is recorded from before the show starts, so that it holds the music's start however
+# quickly the show loads.
 sound="$dir/sound.raw"
 bytes_per_second=$((48000 * 2 * 4))
 ffmpeg -loglevel error -y -f pulse -i demo.monitor -f f32le -ac 2 -ar 48000 "$sound" </dev/null &
 recorder=$!
 pids+=("$recorder")
 wait_for "the sound recording" 10 test -s "$sound"
-echo "demo: pressing \"Demo\" on the launcher's defaults"
-xdotool key Return
+
+if [ "$arch" = linux ]; then
+    echo "demo: starting the native show, full screen on its defaults"
+    "$show" 2>"$dir/show.log" &
+    show_pid=$!
+    pids+=("$show_pid")
+else
+    echo "demo: starting show.exe"
+    # With PulseAudio's default buffer for Wine's stream, the null sink ran dry in bursts every
+    # few seconds (tens of milliseconds of silence a few times in a row), whatever the CPU
+    # priorities; 60 ms of buffer still left a few such gaps, 200 ms none.
+    PULSE_LATENCY_MSEC=200 WINEDEBUG=warn+seh wine "$show" 2>"$dir/show.log" &
+    show_pid=$!
+    pids+=("$show_pid")
+    dialog=$(find_window Intro 60) || { echo "demo: no \"Intro\" dialog" >&2; exit 1; }
+    eval "$(xdotool getwindowgeometry --shell "$dialog")"
+    # A click between "Demo" and "Die" gives the dialog the keyboard; on the caption it begins a
+    # move, and a Return just after that was seen to end the launcher as if the user had left.
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 12)) click 1
+    echo "demo: pressing \"Demo\" on the launcher's defaults"
+    xdotool key Return
+fi
 window=$(find_window OpenGL 60) || { echo "demo: the show opened no window" >&2; exit 1; }
 echo "demo: the show's window is up; listening to ${listen} s of its sound"
 at_window=$(stat -c %s "$sound")
@@ -141,15 +164,17 @@ recorded_enough() { [ "$(stat -c %s "$sound")" -ge $((at_window + listen * bytes
 wait_for "${listen} s of the show's sound" $((listen * 3)) recorded_enough
 kill -INT "$recorder"
 wait "$recorder" || true
+xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 xdotool key Escape
 wait "$show_pid" && status=0 || status=$?
 echo "demo: Escape ended the show with exit code $status"
 
 echo "demo: checking the show's sound against the track"
-report=$(wine "$checker" "$sound" "$root/src/Data/TOTALLYANORIGINALTRACKNOTRIPPED.ogg" 10) &&
+run_checker() { if [ "$arch" = linux ]; then "$checker" "$@"; else wine "$checker" "$@"; fi; }
+report=$(run_checker "$sound" "$root/src/Data/TOTALLYANORIGINALTRACKNOTRIPPED.ogg" 10) &&
     sound_ok=1 || sound_ok=0
 echo "$report" | sed 's/^/demo: the show played: /'
-# The Xvfb, PulseAudio and Wine prefix of the real show are not needed any more.
+# The Xvfb, PulseAudio (and Wine prefix) of the real show are not needed any more.
 cleanup
 pids=()
 

@@ -40,7 +40,8 @@ expect() { # target-and-variables..., then the presets it must configure after "
         echo "make ${args[*]}: bootstrap, then ${presets[*]} configured and built"
 }
 
-expect demo -- windows-x64 linux
+expect demo -- linux
+expect demo SHOW_ARCH=x64 -- windows-x64 linux
 expect demo SHOW_ARCH=x86 -- windows-x86 linux
 expect test -- native windows-x86 windows-x64 linux
 expect frames -- linux
