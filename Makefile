@@ -80,10 +80,11 @@ video: build-linux
 bench: build-windows-x64 build-linux
 	@scripts/with-wine.sh bench
 
-# One folder and one zip per Windows target in dist/.
-dist: build-windows-x64 build-windows-x86
+# One folder and one zip per Windows target in dist/, and the native show's folder and tarball.
+dist: build-windows-x64 build-windows-x86 build-linux
 	@rm -rf dist
 	@for arch in x64 x86; do scripts/dist.sh $$arch build/windows-$$arch dist; done
+	@scripts/dist.sh linux build/linux dist
 
 # What scripts/gpu-check.sh takes to a Linux machine with a GPU: the linux preset's writer and
 # bench, their Data, this machine's llvmpipe stills and libglvnd's packages, in build/gpu-check.

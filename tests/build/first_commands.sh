@@ -48,7 +48,7 @@ expect frames -- linux
 expect bench -- windows-x64 linux
 expect video -- linux
 expect video VIDEO_SIZE=640x360 VIDEO_SECONDS=2 -- linux
-expect dist -- windows-x64 windows-x86
+expect dist -- windows-x64 windows-x86 linux
 expect soak -- windows-x64
 expect gpu-bundle -- linux
 [ "$failures" -eq 0 ]
