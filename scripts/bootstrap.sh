@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64
   libstb-dev googletest libgtest-dev libegl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
-  libsdl2-dev libasound2-dev
+  libsdl2-dev libasound2-dev xfonts-base
   xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   xdotool x11-apps x11-utils imagemagick
   vorbis-tools sox ffmpeg pulseaudio pulseaudio-utils libasound2-plugins
@@ -39,7 +39,7 @@ packages_linux=(
   cmake ninja-build make g++ dpkg-dev xz-utils
   libstb-dev googletest libgtest-dev libegl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
   libsdl2-dev libasound2-dev
-  xvfb x11-utils xdotool ffmpeg pulseaudio pulseaudio-utils libasound2-plugins
+  xvfb x11-utils xdotool ffmpeg pulseaudio pulseaudio-utils libasound2-plugins xfonts-base
 )
 
 sudo=""

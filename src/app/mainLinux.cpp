@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -14,7 +15,15 @@ namespace {
 void showStartFailure(const StderrLogger& logger) {
     if (logger.lastFailure().empty())
         g_logger->write(LogPlatform, "The show could not start");
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Intro", logger.lastFailure().c_str(), nullptr);
+    // Without a display there is nobody to see a box.
+    if (!OpenGLWindow::displayNamed() || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && std::strcmp(driver, "offscreen") != 0 &&
+        std::strcmp(driver, "dummy") != 0)
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Intro", logger.lastFailure().c_str(),
+                                 nullptr);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 } // namespace

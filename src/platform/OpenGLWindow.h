@@ -84,10 +84,15 @@ class OpenGLWindow final : public IntrusivePointerMixin<OpenGLWindow>
     bool encodesSrgb = true;
 #ifndef _WIN32
     // The show's SDL window (an SDL_Window), null off screen.
-    void* sdlWindow() const { return window_; }
+    void* sdlWindow() const {
+        return window_;
+    }
     // The drawable takes the window's size as it is now: a window manager or compositor may give
     // it another than asked for, or change it later.
     void followDrawableSize();
+    // Whether the environment names a display server (or an SDL video driver) to show on:
+    // without one SDL falls back to drawing off screen, for nobody.
+    static bool displayNamed();
 #endif
 
   private:

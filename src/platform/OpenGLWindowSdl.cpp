@@ -29,9 +29,14 @@ bool refuse(const char* step) {
     return false;
 }
 
-SDL_Window* makeWindow() {
-    return SDL_CreateWindow("OpenGL", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 360,
-                            SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+SDL_Window* makeWindow(int x, int y, int width, int height, Uint32 flags) {
+    SDL_Window* window = SDL_CreateWindow("OpenGL", x, y, width, height, SDL_WINDOW_OPENGL | flags);
+    if (window == nullptr) {
+        // Without EGL_KHR_gl_colorspace: the picture is passed to the window encoded.
+        SDL_GL_SetAttribute(SDL_GL_FRAMEBUFFER_SRGB_CAPABLE, 0);
+        window = SDL_CreateWindow("OpenGL", x, y, width, height, SDL_WINDOW_OPENGL | flags);
+    }
+    return window;
 }
 
 } // namespace
@@ -52,9 +57,7 @@ bool OpenGLWindow::initExtensions() {
     SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
     // The desktop's compositor stays on while the show is full screen: its mode is the desktop's.
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    // Without a display server SDL would fall back to drawing off screen, for nobody.
-    if (std::getenv("SDL_VIDEODRIVER") == nullptr && std::getenv("DISPLAY") == nullptr &&
-        std::getenv("WAYLAND_DISPLAY") == nullptr) {
+    if (!displayNamed()) {
         g_logger->write(LogPlatform, "Unable to open the display: neither DISPLAY nor "
                                      "WAYLAND_DISPLAY is set");
         return false;
@@ -75,14 +78,10 @@ bool OpenGLWindow::initExtensions() {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    // A window that encodes sRGB where EGL offers it (EGL_KHR_gl_colorspace); without, the
-    // picture is passed to it encoded.
+    // A window that encodes sRGB where EGL offers it (EGL_KHR_gl_colorspace).
     SDL_GL_SetAttribute(SDL_GL_FRAMEBUFFER_SRGB_CAPABLE, 1);
-    window_ = makeWindow();
-    if (window_ == nullptr) {
-        SDL_GL_SetAttribute(SDL_GL_FRAMEBUFFER_SRGB_CAPABLE, 0);
-        window_ = makeWindow();
-    }
+    window_ =
+        makeWindow(SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 360, SDL_WINDOW_HIDDEN);
     if (window_ == nullptr)
         return refuse("Unable to create the window");
     context_ = SDL_GL_CreateContext(asWindow(window_));
@@ -97,26 +96,38 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
         g_logger->write(LogPlatform, "Unable to create the window without the bootstrap context");
         return false;
     }
-    SDL_Window* window = asWindow(window_);
+    // A new window at its final size and a new context for it, as on Windows: a GL may keep the
+    // size a window's buffers were made at for a while after the window is resized (Mesa did,
+    // until the first render target was bound).
+    SDL_GL_DeleteContext(context_);
+    context_ = nullptr;
+    SDL_DestroyWindow(asWindow(window_));
+    window_ = nullptr;
     if (settings.fullscreen) {
         // The chosen display at the desktop's own mode: Linux desktops do not let programs switch
         // modes, so the picture is always scaled by the GPU.
         const MonitorRect& display = settings.monitorInfo.rcMonitor;
-        SDL_SetWindowPosition(window, display.left, display.top);
-        SDL_SetWindowSize(window, display.right - display.left, display.bottom - display.top);
-        if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
-            return refuse("Unable to show the window full screen");
+        window_ = makeWindow(display.left, display.top, display.right - display.left,
+                             display.bottom - display.top, SDL_WINDOW_FULLSCREEN_DESKTOP);
         SDL_ShowCursor(SDL_DISABLE);
     } else {
-        SDL_SetWindowSize(window, settings.width, settings.height);
-        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        window_ = makeWindow(SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, settings.width,
+                             settings.height, 0);
     }
+    if (window_ == nullptr)
+        return refuse("Unable to create the window");
+    context_ = SDL_GL_CreateContext(asWindow(window_));
+    if (context_ == nullptr)
+        return refuse("Unable to create the OpenGL context");
+    glewInit();
+    SDL_Window* window = asWindow(window_);
     SDL_ShowWindow(window);
     SDL_RaiseWindow(window);
+    // The size asked for: X11 applies it later, and SDL reports the old one until then. Where a
+    // window manager gives another, the frame loop follows its size-change event.
     const DrawableSize drawable = drawableSizeFor(settings);
     drawableWidth_ = drawable.width;
     drawableHeight_ = drawable.height;
-    followDrawableSize();
 
     const auto text = [](GLenum name) {
         const auto* value = reinterpret_cast<const char*>(glGetString(name));
@@ -139,4 +150,12 @@ void OpenGLWindow::followDrawableSize() {
         drawableWidth_ = static_cast<std::uint16_t>(width);
         drawableHeight_ = static_cast<std::uint16_t>(height);
     }
+}
+
+bool OpenGLWindow::displayNamed() {
+    const auto named = [](const char* variable) {
+        const char* value = std::getenv(variable);
+        return value != nullptr && *value != '\0';
+    };
+    return named("SDL_VIDEODRIVER") || named("DISPLAY") || named("WAYLAND_DISPLAY");
 }

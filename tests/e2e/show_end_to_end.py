@@ -33,10 +33,9 @@ for option in ("env", "show", "probe", "capture-check", "wine-run", "start-with-
 parser.add_argument("--only", nargs="*", default=None)
 parser.add_argument("--dist-zip", help="the packed show, started as a user who unzips it would")
 parser.add_argument("--soak-seconds", type=float, default=600)
-ARGS = parser.parse_args()
-DISPLAY = open(os.path.join(ARGS.env, "display")).read().strip()
-SCREEN = open(os.path.join(ARGS.env, "screen")).read().strip()  # xorg, xorg2 or xvfb
-WINE_ENV = os.path.join(os.path.dirname(ARGS.wine_run), "wine-env.sh")
+# Set from the command line, or by a driver that imports this one for its checks (the native
+# show's: native_show.py), which sets ARGS.work, ARGS.data and DISPLAY.
+ARGS = DISPLAY = SCREEN = WINE_ENV = None
 TRACK = "TOTALLYANORIGINALTRACKNOTRIPPED.ogg"
 BLOCKS = (32, 18)  # screenshots are compared as averages over this many blocks
 failures = []
@@ -146,8 +145,8 @@ def monitors():
     return [re.sub(r"/\d+", "", line.split()[2]) for line in out.splitlines()[1:]]
 
 
-DESKTOP = {"xorg": ["1920x1080+0+0"], "xorg2": ["1920x1080+0+0", "1280x1024+1920+0"],
-           "xvfb": ["1920x1080+0+0"]}[SCREEN]
+DESKTOPS = {"xorg": ["1920x1080+0+0"], "xorg2": ["1920x1080+0+0", "1280x1024+1920+0"],
+            "xvfb": ["1920x1080+0+0"]}
 
 
 def restore_modes(case):
@@ -1154,7 +1153,9 @@ class PulseServer:
         self.env = dict(os.environ, PULSE_RUNTIME_PATH=self.dir, PULSE_STATE_PATH=self.dir,
                         HOME=self.dir, PULSE_SERVER="unix:" + socket)
         self.server = subprocess.Popen(
+            # A resampler as good as a desktop's: the native show plays at the track's rate.
             ["pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "--system=false", "-n",
+             "--resample-method=speex-float-1",
              f"--load=module-native-protocol-unix auth-anonymous=1 socket={socket}",
              "--load=module-null-sink sink_name=show rate=48000"],
             env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -1232,6 +1233,12 @@ def stalls(stops=(1, 5)):
             recorder.send_signal(signal.SIGINT)
             recorder.wait()
             show.kill()
+    judge_stalls(sound, stopped, stops)
+
+
+def judge_stalls(sound, stopped, stops):
+    """The recording at sound, with the stalls (recording time, seconds) sent while it ran,
+    against the show's clock: see stalls."""
     decoded = subprocess.run(["ffmpeg", "-loglevel", "error", "-i", os.path.join(ARGS.data, TRACK),
                               "-f", "f32le", "-ac", "2", "-ar", "48000", "-"],
                              capture_output=True, check=True).stdout
@@ -1460,4 +1467,9 @@ def main():
 
 
 if __name__ == "__main__":
+    ARGS = parser.parse_args()
+    DISPLAY = open(os.path.join(ARGS.env, "display")).read().strip()
+    SCREEN = open(os.path.join(ARGS.env, "screen")).read().strip()  # xorg, xorg2 or xvfb
+    WINE_ENV = os.path.join(os.path.dirname(ARGS.wine_run), "wine-env.sh")
+    DESKTOP = DESKTOPS[SCREEN]
     sys.exit(main())
