@@ -16,6 +16,9 @@ namespace {
 constexpr unsigned periodMicroseconds = 10000;
 constexpr unsigned bufferMicroseconds = 200000;
 
+// ALSA writes its own lines for a device it cannot open; the step that failed has one, its own.
+void quiet(const char*, int, const char*, int, const char*, ...) {}
+
 bool refuse(const char* step, int error) {
     g_logger->write(LogPlatform, formatString("%s (%s)", step, snd_strerror(error)).c_str());
     return false;
@@ -90,6 +93,7 @@ bool AlsaMusicPlayer::open(IntrusivePointer<FileSystem> fileSystem) {
     sampleRate_ = stream.sampleRate();
     bytesPerFrame_ = stream.bytesPerFrame();
 
+    snd_lib_error_set_handler(&quiet);
     int error = snd_pcm_open(&pcm_, "default", SND_PCM_STREAM_PLAYBACK, 0);
     if (error < 0) {
         pcm_ = nullptr;

@@ -212,16 +212,26 @@ def stalls(pulse):
 
 def broken(pulse):
     """Each broken piece: its one line on standard error, the same text in a box, exit code 1."""
-    for name, damage in (("missing_track", e2e.break_track),
-                         ("corrupt_tunnel", e2e.break_tunnel_image),
-                         ("bad_shader", e2e.break_shader)):
+    # ALSA's default device on a card that does not exist, and no sound server to take over
+    # from it: no sound device.
+    no_card = os.path.join(ARGS.work, "no-card.conf")
+    with open(no_card, "w") as config:
+        config.write("pcm.!default { type hw card 31 }\n")
+    no_sound = {"ALSA_CONFIG_PATH": "/usr/share/alsa/alsa.conf:" + no_card,
+                "PULSE_SERVER": "unix:" + os.path.join(ARGS.work, "no-server")}
+    for name, damage, env in (
+            ("missing_track", e2e.break_track, {}),
+            ("corrupt_tunnel", e2e.break_tunnel_image, {}),
+            ("bad_shader", e2e.break_shader, {}),
+            ("no_sound_device",
+             lambda data: [re.compile(r"Unable to open the sound device \(.+\)")], no_sound)):
         folder = os.path.join(ARGS.work, name)
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
         exe = shutil.copy(ARGS.show, folder)
         shutil.copytree(ARGS.data, os.path.join(folder, "Data"))
         expected = damage(os.path.join(folder, "Data"))
-        show = NativeShow(["--windowed"], pulse, exe=exe)
+        show = NativeShow(["--windowed"], pulse, exe=exe, env=env)
         try:
             box = show.window("Intro")
             check(box is not None, f"{name}: no box; {show.lines()}")
