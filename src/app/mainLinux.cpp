@@ -15,15 +15,14 @@ namespace {
 void showStartFailure(const StderrLogger& logger) {
     if (logger.lastFailure().empty())
         g_logger->write(LogPlatform, "The show could not start");
-    // Without a display there is nobody to see a box.
-    if (!OpenGLWindow::displayNamed() || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    // Without a display there is nobody to see a box. The window left SDL's video up for it.
+    if (!OpenGLWindow::displayNamed() || SDL_WasInit(SDL_INIT_VIDEO) == 0)
         return;
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver != nullptr && std::strcmp(driver, "offscreen") != 0 &&
         std::strcmp(driver, "dummy") != 0)
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Intro", logger.lastFailure().c_str(),
                                  nullptr);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 } // namespace
@@ -57,5 +56,6 @@ int main(int argc, char** argv) {
     }
     if (result == StartResult::Failed)
         showStartFailure(*logger);
+    SDL_Quit();
     return exitCodeFor(result);
 }

@@ -161,8 +161,10 @@ class OpenGLWindow final : public IntrusivePointerMixin<OpenGLWindow>
     // Which kind of EGL display was found, for the driver's line.
     const char* source_ = "";
     GLuint colorBuffer_ = 0;
-    // The show's window: an SDL_Window, and whether SDL's video was started for it.
+    // The show's window: an SDL_Window.
     void* window_ = nullptr;
-    bool videoStarted_ = false;
+    // The show's window with SDL's flags, its context current and GLEW loaded; false with the
+    // failing step's line.
+    bool makeWindowAndContext(int x, int y, int width, int height, std::uint32_t flags);
 #endif
 };

@@ -48,8 +48,8 @@ OpenGLWindow::~OpenGLWindow() {
         SDL_GL_DeleteContext(context_);
     if (window_ != nullptr)
         SDL_DestroyWindow(asWindow(window_));
-    if (videoStarted_)
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // SDL's video stays up for the failure box: the show's main ends SDL. Started again after a
+    // quit, SDL found X11 "not available" at times (7 of 16 boxes here).
 }
 
 bool OpenGLWindow::initExtensions() {
@@ -64,7 +64,6 @@ bool OpenGLWindow::initExtensions() {
     }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return refuse("Unable to open the display");
-    videoStarted_ = true;
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver == nullptr || std::strcmp(driver, "offscreen") == 0 ||
         std::strcmp(driver, "dummy") == 0) {
@@ -80,15 +79,9 @@ bool OpenGLWindow::initExtensions() {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     // A window that encodes sRGB where EGL offers it (EGL_KHR_gl_colorspace).
     SDL_GL_SetAttribute(SDL_GL_FRAMEBUFFER_SRGB_CAPABLE, 1);
-    window_ =
-        makeWindow(SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 360, SDL_WINDOW_HIDDEN);
-    if (window_ == nullptr)
-        return refuse("Unable to create the window");
-    context_ = SDL_GL_CreateContext(asWindow(window_));
-    if (context_ == nullptr)
-        return refuse("Unable to create the OpenGL context");
-    glewInit();
-    return offersRequiredOpenGl();
+    return makeWindowAndContext(SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 360,
+                                SDL_WINDOW_HIDDEN) &&
+           offersRequiredOpenGl();
 }
 
 bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
@@ -103,23 +96,19 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
     context_ = nullptr;
     SDL_DestroyWindow(asWindow(window_));
     window_ = nullptr;
-    if (settings.fullscreen) {
-        // The chosen display at the desktop's own mode: Linux desktops do not let programs switch
-        // modes, so the picture is always scaled by the GPU.
-        const MonitorRect& display = settings.monitorInfo.rcMonitor;
-        window_ = makeWindow(display.left, display.top, display.right - display.left,
-                             display.bottom - display.top, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    // Full screen: the chosen display at the desktop's own mode; Linux desktops do not let
+    // programs switch modes, so the picture is always scaled by the GPU.
+    const MonitorRect& display = settings.monitorInfo.rcMonitor;
+    const bool made =
+        settings.fullscreen
+            ? makeWindowAndContext(display.left, display.top, display.right - display.left,
+                                   display.bottom - display.top, SDL_WINDOW_FULLSCREEN_DESKTOP)
+            : makeWindowAndContext(SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, settings.width,
+                                   settings.height, 0);
+    if (!made)
+        return false;
+    if (settings.fullscreen)
         SDL_ShowCursor(SDL_DISABLE);
-    } else {
-        window_ = makeWindow(SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, settings.width,
-                             settings.height, 0);
-    }
-    if (window_ == nullptr)
-        return refuse("Unable to create the window");
-    context_ = SDL_GL_CreateContext(asWindow(window_));
-    if (context_ == nullptr)
-        return refuse("Unable to create the OpenGL context");
-    glewInit();
     SDL_Window* window = asWindow(window_);
     SDL_ShowWindow(window);
     SDL_RaiseWindow(window);
@@ -140,6 +129,17 @@ bool OpenGLWindow::createWindow(const DisplaySettings& settings) {
     applySwapInterval(settings.vsync, true, &setSwapInterval);
     encodesSrgb = windowEncodesSrgb();
     glEnable(GL_CULL_FACE);
+    return true;
+}
+
+bool OpenGLWindow::makeWindowAndContext(int x, int y, int width, int height, std::uint32_t flags) {
+    window_ = makeWindow(x, y, width, height, flags);
+    if (window_ == nullptr)
+        return refuse("Unable to create the window");
+    context_ = SDL_GL_CreateContext(asWindow(window_));
+    if (context_ == nullptr)
+        return refuse("Unable to create the OpenGL context");
+    glewInit();
     return true;
 }
 

@@ -12,7 +12,6 @@ import argparse
 import ctypes
 import os
 import re
-import shutil
 import signal
 import subprocess
 import sys
@@ -225,12 +224,7 @@ def broken(pulse):
             ("bad_shader", e2e.break_shader, {}),
             ("no_sound_device",
              lambda data: [re.compile(r"Unable to open the sound device \(.+\)")], no_sound)):
-        folder = os.path.join(ARGS.work, name)
-        shutil.rmtree(folder, ignore_errors=True)
-        os.makedirs(folder)
-        exe = shutil.copy(ARGS.show, folder)
-        shutil.copytree(ARGS.data, os.path.join(folder, "Data"))
-        expected = damage(os.path.join(folder, "Data"))
+        exe, expected = e2e.damaged_copy(name, ARGS.show, damage)
         show = NativeShow(["--windowed"], pulse, exe=exe, env=env)
         try:
             box = show.window("Intro")

@@ -860,15 +860,21 @@ def first_page_cut(track):
     return track[:40]
 
 
-def broken_content(name, damage, extra_env=None):
-    """The show beside a damaged copy of Data (or in the environment extra_env makes): exactly
-    the expected log lines (None: any text; a pattern: text it matches), exit code 1."""
+def damaged_copy(name, show, damage):
+    """The program show copied into a folder of the case's own beside a copy of Data that damage
+    breaks: the copy's path and the log lines damage expects."""
     folder = os.path.join(ARGS.work, name)
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
-    exe = shutil.copy(ARGS.show, folder)
+    exe = shutil.copy(show, folder)
     shutil.copytree(ARGS.data, os.path.join(folder, "Data"))
-    expected = damage(os.path.join(folder, "Data"))
+    return exe, damage(os.path.join(folder, "Data"))
+
+
+def broken_content(name, damage, extra_env=None):
+    """The show beside a damaged copy of Data (or in the environment extra_env makes): exactly
+    the expected log lines (None: any text; a pattern: text it matches), exit code 1."""
+    exe, expected = damaged_copy(name, ARGS.show, damage)
     show = Show(exe=exe, extra_env=extra_env)
     try:
         if answer_launcher(show, WINDOWED) is None:
